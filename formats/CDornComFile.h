@@ -1,5 +1,6 @@
 // Reader of one page-image stream: the open stream and everything read from it (job header,
-// page index, the loaded page's layout and the decoding planes).
+// page index, the loaded page's layout and the decoding planes). The document's worker threads
+// use it, one at a time; it has no locking of its own.
 #pragma once
 
 #include "formats/DornJobHeader.h"

@@ -1,5 +1,6 @@
-// The stream reading as first designed: stdio with a 512-byte buffer, one getc per byte and a
-// relative seek over each payload. The buffered reader must give exactly what this gives.
+// The plain way to read the stream, kept as the reference: stdio with a 512-byte buffer, one
+// getc per byte and a relative seek over each payload. The buffered reader must give exactly
+// what this gives.
 #pragma once
 
 #include "formats/DornCommand.h"
