@@ -51,7 +51,6 @@ public:
 
     std::size_t size() const { return m_lines.size(); }
     bool empty() const { return m_lines.empty(); }
-    std::string_view Line(std::size_t row) const { return m_lines[row]; }
     JobLogRow operator[](std::size_t row) const;
 
     // Cuts `line` at every comma into `fields` and returns the number of fields (commas + 1);

@@ -251,7 +251,6 @@ TEST_F(JobLogFileTest, RowsAreFieldViewsOfTheFile)
 
     std::vector<std::string_view> fields;
     EXPECT_EQ(reader.SplitLine("a,\"b,c\",,d,e,f,g,h,i,j,k,l,m", fields), -1);
-    EXPECT_TRUE(fields.empty() || fields.size() <= 14u);
     ASSERT_EQ(reader.SplitLine(" a ,\"b\",,,,,,,,,,,z ", fields), 0);
     EXPECT_EQ(fields.size(), 13u);
     EXPECT_EQ(fields[0], " a ");
