@@ -103,6 +103,17 @@ void CollectFiles(const platform::Folder& dir, const std::string& path,
     }
 }
 
+// Runs `work`; memory running out gives `onFailure` instead of an exception.
+template <typename Result, typename Work>
+Result Guarded(Result onFailure, Work&& work)
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return onFailure;
+    }
+}
+
 std::unique_ptr<char[]> CopyForArchiver(std::string_view text)
 {
     if (text.find('\0') != std::string_view::npos) {
@@ -122,97 +133,114 @@ std::unique_ptr<char[]> CopyForArchiver(std::string_view text)
 
 bool GetExeFolder(std::string& folder)
 {
-    std::string program;
-    if (!platform::GetExecutablePath(program)) {
-        return false;
-    }
-    const std::size_t slash = program.rfind('/');
-    if (slash == std::string::npos) {
-        return false;
-    }
-    folder = program.substr(0, slash);
-    return true;
+    return Guarded(false, [&] {
+        std::string program;
+        if (!platform::GetExecutablePath(program)) {
+            return false;
+        }
+        const std::size_t slash = program.rfind('/');
+        if (slash == std::string::npos) {
+            return false;
+        }
+        folder = program.substr(0, slash);
+        return true;
+    });
 }
 
 bool ListFolderEntries(const std::string& folder, std::string_view mask, bool wantFolders,
                        std::vector<std::string>& list)
 {
-    std::vector<platform::FolderEntry> entries;
-    if (!FindEntries(folder, mask, entries)) {
-        return false;
-    }
-    for (const platform::FolderEntry& entry : entries) {
-        if (!IsDotEntry(entry.name) && entry.isFolder == wantFolders) {
-            list.push_back(ChildPath(folder, entry.name));
+    return Guarded(false, [&] {
+        std::vector<platform::FolderEntry> entries;
+        if (!FindEntries(folder, mask, entries)) {
+            return false;
         }
-    }
-    return true;
+        for (const platform::FolderEntry& entry : entries) {
+            if (!IsDotEntry(entry.name) && entry.isFolder == wantFolders) {
+                list.push_back(ChildPath(folder, entry.name));
+            }
+        }
+        return true;
+    });
 }
 
 bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& list)
 {
-    platform::Folder dir;
-    std::vector<platform::FolderEntry> entries;
-    if (folder.empty() || !dir.Open(folder, platform::FinalLink::Follow) ||
-        !dir.List(kAllEntries, entries) || entries.empty()) {
-        return false;
-    }
-    CollectFiles(dir, folder, entries, list);
-    return true;
+    return Guarded(false, [&] {
+        platform::Folder dir;
+        std::vector<platform::FolderEntry> entries;
+        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Follow) ||
+            !dir.List(kAllEntries, entries) || entries.empty()) {
+            return false;
+        }
+        CollectFiles(dir, folder, entries, list);
+        return true;
+    });
 }
 
 bool CountFolderEntries(const std::string& folder, std::uint32_t& files, std::uint32_t& folders)
 {
-    std::vector<platform::FolderEntry> entries;
-    if (!FindEntries(folder, "*", entries)) {
-        return false;
-    }
-    files = 0;
-    folders = 0;
-    for (const platform::FolderEntry& entry : entries) {
-        if (IsDotEntry(entry.name)) {
-            continue;
+    return Guarded(false, [&] {
+        std::vector<platform::FolderEntry> entries;
+        if (!FindEntries(folder, "*", entries)) {
+            return false;
         }
-        ++(entry.isFolder ? folders : files);
-    }
-    return true;
+        files = 0;
+        folders = 0;
+        for (const platform::FolderEntry& entry : entries) {
+            if (!IsDotEntry(entry.name)) {
+                ++(entry.isFolder ? folders : files);
+            }
+        }
+        return true;
+    });
 }
 
 bool FileExists(const std::string& path)
 {
-    return FirstFound(path) == platform::PathKind::File;
+    return Guarded(false, [&] { return FirstFound(path) == platform::PathKind::File; });
 }
 
 bool FolderExists(const std::string& path)
 {
-    return FirstFound(path) == platform::PathKind::Folder;
+    return Guarded(false, [&] { return FirstFound(path) == platform::PathKind::Folder; });
 }
 
 void DeleteFolderTree(const std::string& folder, const std::string& keep, bool& failed)
 {
-    platform::Folder dir;
-    if (folder.empty() || !dir.Open(folder, platform::FinalLink::Refuse)) {
-        return;
-    }
-    DeleteEntries(dir, folder, keep, failed);
-    dir.Close();
-    if (folder != keep && !platform::RemoveEmptyFolder(folder)) {
+    const bool completed = Guarded(false, [&] {
+        platform::Folder dir;
+        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Refuse)) {
+            return true;
+        }
+        DeleteEntries(dir, folder, keep, failed);
+        dir.Close();
+        if (folder != keep && !platform::RemoveEmptyFolder(folder)) {
+            failed = true;
+        }
+        return true;
+    });
+    if (!completed) {
         failed = true;
     }
 }
 
 void FindLanguageLibraries(std::vector<std::string>& libraries)
 {
-    std::vector<platform::FolderEntry> entries;
-    if (platform::ListFolder(".", kLanguageLibraryMask, entries)) {
-        for (platform::FolderEntry& entry : entries) {
-            if (!entry.isFolder) {
-                libraries.push_back(std::move(entry.name));
+    Guarded(false, [&] {
+        std::vector<platform::FolderEntry> entries;
+        if (platform::ListFolder(".", kLanguageLibraryMask, entries)) {
+            for (platform::FolderEntry& entry : entries) {
+                if (!entry.isFolder) {
+                    libraries.push_back(std::move(entry.name));
+                }
             }
         }
-    }
-    std::sort(libraries.begin(), libraries.end(), [](const std::string& a, const std::string& b) {
-        return platform::CompareUtf16Order(a, b) < 0;
+        std::sort(libraries.begin(), libraries.end(),
+                  [](const std::string& a, const std::string& b) {
+                      return platform::CompareUtf16Order(a, b) < 0;
+                  });
+        return true;
     });
 }
 

@@ -15,6 +15,12 @@ PathKind GetPathKind(const std::string& path)
     return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
+bool IsRegularFile(const std::string& path)
+{
+    struct stat info = {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool IsReadOnly(const std::string& path)
 {
     struct stat info = {};

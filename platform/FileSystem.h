@@ -14,6 +14,9 @@ enum class PathKind
 
 PathKind GetPathKind(const std::string& path);
 
+// True for a plain file (links followed): devices and pipes could block or never end.
+bool IsRegularFile(const std::string& path);
+
 // Read-only means the owner may not write.
 bool IsReadOnly(const std::string& path);
 bool SetReadOnly(const std::string& path, bool readOnly);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,21 +49,6 @@ void ClassifyEntry(int fd, const dirent& entry, FolderEntry& out)
 Folder::~Folder()
 {
     Close();
-}
-
-Folder::Folder(Folder&& other) noexcept : m_fd(other.m_fd)
-{
-    other.m_fd = -1;
-}
-
-Folder& Folder::operator=(Folder&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_fd = other.m_fd;
-        other.m_fd = -1;
-    }
-    return *this;
 }
 
 void Folder::Close()
@@ -120,20 +106,24 @@ bool Folder::List(std::string_view mask, std::vector<FolderEntry>& entries) cons
         return false;
     }
     bool ok = true;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(stream);
-        if (entry == nullptr) {
-            ok = errno == 0;
-            break;
+    try {
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(stream);
+            if (entry == nullptr) {
+                ok = errno == 0;
+                break;
+            }
+            if (!MatchesMask(entry->d_name, mask)) {
+                continue;
+            }
+            FolderEntry found;
+            found.name = entry->d_name;
+            ClassifyEntry(m_fd, *entry, found);
+            entries.push_back(std::move(found));
         }
-        if (!MatchesMask(entry->d_name, mask)) {
-            continue;
-        }
-        FolderEntry found;
-        found.name = entry->d_name;
-        ClassifyEntry(m_fd, *entry, found);
-        entries.push_back(std::move(found));
+    } catch (const std::bad_alloc&) {
+        ok = false;
     }
     ::closedir(stream);
     if (!ok) {

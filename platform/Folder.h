@@ -28,8 +28,6 @@ public:
     ~Folder();
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
-    Folder(Folder&& other) noexcept;
-    Folder& operator=(Folder&& other) noexcept;
 
     bool Open(const std::string& path, FinalLink link);
     // Opens the sub-folder `name` of this folder; a link there never opens.
