@@ -1,33 +1,23 @@
 #include "platform/LibraryLoader.h"
 
+#include "platform/FileSystem.h"
+
 #include <dlfcn.h>
-#include <unistd.h>
-#include <vector>
 
 namespace platform {
 
 bool GetProgramFolder(std::string& folder)
 {
-    std::vector<char> buffer(256);
-    for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) {
-            return false;
-        }
-        if (static_cast<std::size_t>(n) < buffer.size()) {
-            const std::string path(buffer.data(), static_cast<std::size_t>(n));
-            const std::size_t slash = path.rfind('/');
-            if (slash == std::string::npos) {
-                return false;
-            }
-            folder = path.substr(0, slash);
-            return true;
-        }
-        if (buffer.size() >= 64 * 1024) {
-            return false;
-        }
-        buffer.resize(buffer.size() * 2);
+    std::string program;
+    if (!GetExecutablePath(program)) {
+        return false;
     }
+    const std::size_t slash = program.rfind('/');
+    if (slash == std::string::npos) {
+        return false;
+    }
+    folder = program.substr(0, slash);
+    return true;
 }
 
 LibraryHandle LoadProgramLibrary(std::string_view fileName)

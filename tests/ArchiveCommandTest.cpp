@@ -2,6 +2,7 @@
 // archiver's bounds must stop a ZIP bomb cleanly, leaving nothing behind.
 #include "archiver/ArchiveCommand.h"
 
+#include "ScratchFolder.h"
 #include "TestArchives.h"
 #include "archiver/ArchiverApi.h"
 #include "archiver/CommandLine.h"
@@ -153,7 +154,7 @@ protected:
         return archiver::RunArchiveCommand(command, limits, report);
     }
 
-    TempFolder m_temp;
+    ScratchFolder m_temp{"ArchiveLimitsTest"};
 };
 
 TEST_F(ArchiveLimitsTest, StopsAtTheTotalSizeAndLeavesNothing)

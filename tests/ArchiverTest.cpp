@@ -1,5 +1,6 @@
 // Why: the archiver library must tell a right password from a wrong one for every kind of ZIP
 // encryption, and must never write outside the folder it extracts into.
+#include "ScratchFolder.h"
 #include "TestArchives.h"
 #include "archiver/ArchiverApi.h"
 #include "archiver/CommandLine.h"
@@ -64,7 +65,7 @@ protected:
     static inline ArchiverCheckArchiveFn* s_check = nullptr;
     static inline ArchiverGetArchiveTypeFn* s_kind = nullptr;
 
-    TempFolder m_temp;
+    ScratchFolder m_temp{"ArchiverTest"};
 };
 
 const std::vector<Member> kJobMembers = {
@@ -246,7 +247,7 @@ TEST_F(ArchiverTest, RefusesEntriesThatWouldLeaveTheFolderOrAreNotPlainFiles)
         {"socket", {"socket", "", false, S_IFSOCK | 0644}},
     };
     for (const Case& c : cases) {
-        TempFolder temp;
+        ScratchFolder temp("ArchiverTest");
         const std::string archive = temp / "bad.zip";
         ASSERT_TRUE(WriteZip(archive, {{"good.csv", "first"}, c.member})) << c.what;
         const fs::path out = temp.Path() / "a" / "b";
@@ -276,7 +277,7 @@ TEST_F(ArchiverTest, RefusesNamesWithNulAndDuplicatesAndDisagreeingHeaders)
         {"local name differs", "PK\x03\x04", "PK\x03\x04", 0},
     };
     for (const Case& c : cases) {
-        TempFolder temp;
+        ScratchFolder temp("ArchiverTest");
         const std::string archive = temp / "bad.zip";
         ASSERT_TRUE(WriteZip(archive, {{"job.csv", "first"}, {"aXb.csv", "second"}}));
         if (c.patches > 0) {

@@ -2,6 +2,7 @@
 // file, and any changed byte of the log, must be refused.
 #include "formats/CCheckTampering.h"
 
+#include "ScratchFolder.h"
 #include "TestArchives.h"
 #include "platform/SharedFile.h"
 
@@ -10,7 +11,6 @@
 
 namespace {
 
-using testing_archives::TempFolder;
 using testing_archives::WriteFile;
 
 // The MD5 digest given as 32 hexadecimal characters, as raw bytes.
@@ -37,7 +37,7 @@ protected:
         return m_temp / "job.mll";
     }
 
-    TempFolder m_temp;
+    ScratchFolder m_temp{"CCheckTamperingTest"};
     CCheckTampering m_check;
 };
 

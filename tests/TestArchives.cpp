@@ -2,21 +2,17 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <zip.h>
 
 extern char** environ;
 
 namespace testing_archives {
 namespace {
-
-std::atomic<int> g_folderCount{0};
 
 uint32_t Crc32Byte(uint32_t crc, unsigned char byte)
 {
@@ -56,21 +52,6 @@ uint16_t Le16(const std::string& d, std::size_t p)
 }
 
 } // namespace
-
-TempFolder::TempFolder()
-{
-    m_path =
-        std::filesystem::temp_directory_path() /
-        ("pyrn_archive_test_" + std::to_string(::getpid()) + "_" + std::to_string(g_folderCount++));
-    std::filesystem::remove_all(m_path);
-    std::filesystem::create_directories(m_path);
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
 
 bool WriteZip(const std::string& path, const std::vector<Member>& members, Encryption encryption,
               const std::string& password)

@@ -1,4 +1,4 @@
-// Helpers for the archive tests: private folders, archives written on the spot, byte patches.
+// Helpers for the archive tests: archives written on the spot, byte patches, folder listings.
 #pragma once
 
 #include <cstdint>
@@ -7,23 +7,6 @@
 #include <vector>
 
 namespace testing_archives {
-
-// A fresh folder below the system's temporary folder, unique to this process and object,
-// removed with everything below it when the object dies.
-class TempFolder
-{
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 enum class Encryption
 {
