@@ -1,7 +1,10 @@
 #include "archiver/ArchiveDetection.h"
 
 #include <archive.h>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace archiver {
 namespace {
@@ -32,13 +35,16 @@ bool SupportKnownKinds(struct archive* a)
     return true;
 }
 
-} // namespace
-
-ArchiveKind DetectArchiveKind(const std::string& path)
+ArchiveKind DetectOpenFile(int fd)
 {
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return ArchiveKind::None;
+    }
     const std::unique_ptr<struct archive, ArchiveDeleter> a(archive_read_new());
     if (!a || !SupportKnownKinds(a.get()) ||
-        archive_read_open_filename(a.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK) {
+        archive_read_open_fd(a.get(), fd, 64 * 1024) != ARCHIVE_OK) {
         return ArchiveKind::None;
     }
     struct archive_entry* entry = nullptr;
@@ -51,6 +57,20 @@ ArchiveKind DetectArchiveKind(const std::string& path)
         return ArchiveKind::None;
     }
     return format == ARCHIVE_FORMAT_ZIP ? ArchiveKind::Zip : ArchiveKind::Other;
+}
+
+} // namespace
+
+ArchiveKind DetectArchiveKind(const std::string& path)
+{
+    // Regular files only, opened without blocking so that a fifo cannot hang the call.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return ArchiveKind::None;
+    }
+    const ArchiveKind kind = DetectOpenFile(fd);
+    ::close(fd);
+    return kind;
 }
 
 } // namespace archiver

@@ -161,7 +161,9 @@ int ReadEntries(struct archive* a, bool havePassword, const Limits& limits,
 int ReadZipArchive(const std::string& path, const std::optional<std::string>& password,
                    const Limits& limits, EntryVisitor& visitor)
 {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so a fifo in place of the archive cannot hang the call; the audit then
+    // refuses everything but a regular file, where the flag changes nothing.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) {
         return kArchiverCannotOpen;
     }

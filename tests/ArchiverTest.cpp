@@ -335,6 +335,43 @@ TEST_F(ArchiverTest, RefusesArchivesWithTooManyEntries)
     EXPECT_EQ(Test(archive, "-p"), kArchiverOk);
 }
 
+// Every cut and every flipped byte of an archive fails cleanly (the sanitizers watch).
+TEST_F(ArchiverTest, TruncatedOrDamagedArchivesFailCleanly)
+{
+    const std::string archive = m_temp / "job.zip";
+    ASSERT_TRUE(WriteZip(archive, {{"job.csv", "log line\r\n"}, {"sub/job.mll", "digest"}},
+                         Encryption::Aes256, "pw"));
+    const std::string data = ReadFile(archive);
+    const std::string damaged = m_temp / "damaged.zip";
+    const fs::path out = m_temp.Path() / "out";
+    fs::create_directory(out);
+    for (std::size_t size = 0; size < data.size(); ++size) {
+        WriteFile(damaged, data.substr(0, size));
+        EXPECT_NE(Test(damaged, "-ppw"), kArchiverOk) << size;
+    }
+    for (std::size_t at = 0; at < data.size(); ++at) {
+        std::string changed = data;
+        changed[at] = static_cast<char>(changed[at] ^ 0x41);
+        WriteFile(damaged, changed);
+        s_check(damaged.c_str(), 0);
+        s_kind(damaged.c_str());
+        if (Extract(damaged, out, "-ppw") != kArchiverOk) {
+            EXPECT_TRUE(ListTree(out).empty()) << at;
+        }
+        fs::remove_all(out);
+        fs::create_directory(out);
+    }
+}
+
+TEST_F(ArchiverTest, FifoInPlaceOfTheArchiveDoesNotHang)
+{
+    const std::string fifo = m_temp / "job.zip";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(s_check(fifo.c_str(), 0), 0);
+    EXPECT_EQ(s_kind(fifo.c_str()), static_cast<int>(ArchiveKind::None));
+    EXPECT_EQ(Test(fifo, "-p"), kArchiverCannotOpen);
+}
+
 TEST_F(ArchiverTest, RefusesCommandLinesItDoesNotUnderstand)
 {
     const std::string archive = m_temp / "job.zip";
