@@ -1,0 +1,211 @@
+// Why: every hostile input that once mattered (or plainly could) keeps its expected result for
+// good: refused with the specified failure, never a crash, a hang or a write outside the folder.
+#include "HostileCorpus.h"
+#include "ScratchFolder.h"
+#include "TestArchives.h"
+#include "formats/CDornComFile.h"
+#include "formats/CZipFile.h"
+#include "formats/FileHelpers.h"
+#include "formats/JobLogFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPassword = "secret";
+const std::vector<std::string> kReaders = {"joblog", "zip", "stream"};
+
+std::string Joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ",") + name;
+    }
+    return text;
+}
+
+// Every file of a reader's folder has its expectations, and every expectation its file.
+TEST(HostileCorpusTest, EveryInputIsListedWithItsExpectedResult)
+{
+    for (const std::string& reader : kReaders) {
+        std::set<std::string> files;
+        for (const auto& entry : fs::directory_iterator(HostileFolder(reader))) {
+            if (entry.path().filename() != "expected.txt") {
+                files.insert(entry.path().filename().string());
+            }
+        }
+        std::set<std::string> listed;
+        for (const HostileInput& input : LoadHostileInputs(reader)) {
+            EXPECT_TRUE(listed.insert(input.name).second) << reader << ": twice " << input.name;
+            EXPECT_FALSE(input.expected.empty()) << reader << ": no result for " << input.name;
+        }
+        EXPECT_EQ(files, listed) << reader;
+    }
+}
+
+class HostileJobLogTest : public ::testing::TestWithParam<HostileInput>
+{};
+
+TEST_P(HostileJobLogTest, LoadGivesItsResult)
+{
+    const HostileInput& input = GetParam();
+    JobLogFile log;
+    EXPECT_EQ(log.Load(input.Path()), input.GetInt("load"));
+    EXPECT_FALSE(log.m_pRows);
+    if (log.m_pStream != nullptr) {
+        std::fclose(log.m_pStream);
+        log.m_pStream = nullptr;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileJobLogTest,
+                         ::testing::ValuesIn(LoadHostileInputs("joblog")),
+                         [](const auto& info) { return HostileTestName(info.param); });
+
+class HostileZipTest : public ::testing::TestWithParam<HostileInput>
+{
+protected:
+    // Extracts a copy of the input from a fresh folder that holds only that copy "Temp.zip",
+    // inside a sandbox that must hold nothing else afterwards. The files extracted, relative
+    // and sorted, without the archive copy.
+    int Extract(std::optional<std::string_view> password, std::string& files)
+    {
+        const std::string sandbox = m_scratch.MakeFolder("sandbox" + std::to_string(m_runs++));
+        const std::string destination = sandbox + "/dest";
+        fs::create_directory(destination);
+        fs::copy_file(GetParam().Path(), destination + "/Temp.zip");
+
+        CZipFile zip;
+        const int result = zip.ExtractArchive(destination + "/Temp.zip", password, destination);
+        for (const std::string& name : testing_archives::ListTree(sandbox)) {
+            EXPECT_TRUE(name.starts_with("dest/")) << "beside the destination: " << name;
+        }
+        for (const auto& entry : fs::directory_iterator(m_scratch.Path())) {
+            EXPECT_TRUE(entry.path().filename().string().starts_with("sandbox"))
+                << "outside the sandbox: " << entry.path();
+        }
+        std::vector<std::string> names;
+        for (const std::string& name : testing_archives::ListTree(destination)) {
+            const fs::file_status status = fs::symlink_status(fs::path(destination) / name);
+            EXPECT_TRUE(fs::is_regular_file(status) || fs::is_directory(status)) << name;
+            if (name != "Temp.zip") {
+                names.push_back(name);
+            }
+        }
+        files = Joined(names);
+        if (fs::exists(destination + "/Temp.zip")) {
+            EXPECT_EQ(testing_archives::ReadFile(destination + "/Temp.zip"),
+                      testing_archives::ReadFile(GetParam().Path()))
+                << "the archive copy was replaced";
+        }
+        return result;
+    }
+
+    ScratchFolder m_scratch{"HostileZipTest"};
+    int m_runs = 0;
+};
+
+TEST_P(HostileZipTest, TestAndExtractGiveTheirResults)
+{
+    const HostileInput& input = GetParam();
+    if (input.Has("test")) {
+        bool needsPassword = false;
+        const int result = CZipFile::TestArchive(input.Path(), needsPassword);
+        EXPECT_EQ(std::to_string(result) + (result == 0 ? (needsPassword ? ":1" : ":0") : ""),
+                  input.Get("test"));
+    }
+    if (input.Has("password")) {
+        EXPECT_EQ(CZipFile::TestArchivePassword(input.Path(), kPassword), input.GetInt("password"));
+    }
+    if (input.Has("extract")) {
+        std::string files;
+        EXPECT_EQ(Extract(kPassword, files), input.GetInt("extract"));
+        EXPECT_EQ(files, input.Has("files") ? input.Get("files") : "");
+    }
+    if (input.Has("plain")) {
+        std::string files;
+        EXPECT_EQ(Extract(std::nullopt, files), input.GetInt("plain"));
+    }
+    EXPECT_FALSE(fs::exists(fs::symlink_status("/tmp/pyrn-hostile-x")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileZipTest, ::testing::ValuesIn(LoadHostileInputs("zip")),
+                         [](const auto& info) { return HostileTestName(info.param); });
+
+class HostileStreamTest : public ::testing::TestWithParam<HostileInput>
+{};
+
+TEST_P(HostileStreamTest, ReadersGiveTheirResults)
+{
+    const HostileInput& input = GetParam();
+    CDornComFile stream;
+    ASSERT_EQ(stream.Open(input.Path()), 0);
+    EXPECT_EQ(stream.ReadJobHeader(), input.GetInt("header"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileStreamTest,
+                         ::testing::ValuesIn(LoadHostileInputs("stream")),
+                         [](const auto& info) { return HostileTestName(info.param); });
+
+// Inputs too large to keep as files, and folder shapes, are made on the spot.
+class HostileMadeInputTest : public ::testing::Test
+{
+protected:
+    ScratchFolder m_scratch{"HostileMadeInputTest"};
+};
+
+TEST_F(HostileMadeInputTest, JobLogWithATenMegabyteLineIsRefused)
+{
+    std::string bytes = "Making Mail History,,2.00,,,,,,,,,,,\n";
+    bytes += "Job name," + std::string(10 << 20, 'x') + ",,,,,,,,,,,,\n";
+    JobLogFile log;
+    EXPECT_EQ(log.Load(m_scratch.Write("Job.csv", bytes)), -1);
+    if (log.m_pStream != nullptr) {
+        std::fclose(log.m_pStream);
+    }
+}
+
+// Deleting a temporary folder removes links as links: what they lead to stays.
+TEST_F(HostileMadeInputTest, FolderDeletionDoesNotFollowLinksAndRemovesReadOnlyFiles)
+{
+    const std::string outside = m_scratch.MakeFolder("outside");
+    m_scratch.Write("outside/keep.txt", "keep");
+    const std::string temp = m_scratch.MakeFolder("TempByPYRN_1");
+    m_scratch.Write("TempByPYRN_1/sub/log.csv", "log");
+    fs::create_directory_symlink(outside, temp + "/link-to-folder");
+    fs::create_directory_symlink(outside, temp + "/sub/link-deeper");
+    fs::create_symlink(outside + "/keep.txt", temp + "/link-to-file");
+    const std::string readOnly = m_scratch.Write("TempByPYRN_1/sub/read-only.txt", "ro");
+    fs::permissions(readOnly, fs::perms::owner_read);
+    fs::permissions(temp + "/sub", fs::perms::owner_read | fs::perms::owner_exec);
+
+    bool failed = false;
+    DeleteFolderTree(temp, "", failed);
+    EXPECT_FALSE(failed);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
+    EXPECT_EQ(testing_archives::ListTree(outside), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(testing_archives::ReadFile(outside + "/keep.txt"), "keep");
+}
+
+// A temporary folder that is itself a link is left alone, as is where it leads.
+TEST_F(HostileMadeInputTest, FolderDeletionLeavesAFolderThatIsALink)
+{
+    const std::string outside = m_scratch.MakeFolder("outside");
+    m_scratch.Write("outside/keep.txt", "keep");
+    const std::string link = m_scratch / "TempByPYRN_2";
+    fs::create_directory_symlink(outside, link);
+
+    bool failed = false;
+    DeleteFolderTree(link, "", failed);
+    EXPECT_EQ(testing_archives::ListTree(outside), std::vector<std::string>{"keep.txt"});
+}
+
+} // namespace
