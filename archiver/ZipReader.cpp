@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,9 +90,13 @@ EntryType TypeOf(struct archive_entry* entry)
 
 // Reads the current entry to its end; the library checks the CRC (and the authentication
 // code of AES entries) only there, so a wrong password shows at the latest at the end.
-int ReadEntryData(struct archive* a, bool encrypted, const Limits& limits, uint64_t& total,
-                  std::array<char, kReadBlockSize>& block, EntryVisitor& visitor)
+// Data beyond the entry's declared size is refused at once: the library would go on
+// inflating a bomb that understates its size until the total bound.
+int ReadEntryData(struct archive* a, bool encrypted, std::optional<uint64_t> declared,
+                  const Limits& limits, uint64_t& total, std::array<char, kReadBlockSize>& block,
+                  EntryVisitor& visitor)
 {
+    uint64_t entryBytes = 0;
     for (;;) {
         const la_ssize_t n = archive_read_data(a, block.data(), block.size());
         if (n == 0) {
@@ -101,6 +106,11 @@ int ReadEntryData(struct archive* a, bool encrypted, const Limits& limits, uint6
             return encrypted ? kArchiverPasswordError : kArchiverDamagedData;
         }
         const auto size = static_cast<uint64_t>(n);
+        if (declared.has_value() && size > *declared - entryBytes) {
+            // With a wrong key the data inflates to anything.
+            return encrypted ? kArchiverPasswordError : kArchiverDamagedData;
+        }
+        entryBytes += size;
         if (size > limits.maxTotalBytes - total) {
             return kArchiverLimitExceeded;
         }
@@ -138,15 +148,20 @@ int ReadEntries(struct archive* a, bool havePassword, const Limits& limits,
         if (encrypted && !havePassword) {
             return kArchiverPasswordError;
         }
-        if (archive_entry_size_is_set(entry) != 0 &&
-            static_cast<uint64_t>(archive_entry_size(entry)) > limits.maxTotalBytes - total) {
-            return kArchiverLimitExceeded;
+        std::optional<uint64_t> declared;
+        if (archive_entry_size_is_set(entry) != 0) {
+            // A 64-bit size beyond the signed range arrives negative: too large as well.
+            declared = static_cast<uint64_t>(archive_entry_size(entry));
+            if (*declared > limits.maxTotalBytes - total) {
+                return kArchiverLimitExceeded;
+            }
         }
         const EntryType type = specialNames.contains(name) ? EntryType::Special : TypeOf(entry);
         if (const int result = visitor.BeginEntry({name, type}); result != kArchiverOk) {
             return result;
         }
-        if (const int result = ReadEntryData(a, encrypted, limits, total, *block, visitor);
+        if (const int result =
+                ReadEntryData(a, encrypted, declared, limits, total, *block, visitor);
             result != kArchiverOk) {
             return result;
         }
