@@ -47,9 +47,49 @@ void WritePalette(platform::BitmapInfo& info, int bitCount)
     }
 }
 
-void CopyPixel24(std::uint8_t* to, const std::uint8_t* from)
+// Copies a pixel with one four-byte move; the byte after it is overwritten with whatever
+// follows the source pixel, so the caller writes pixels from left to right.
+inline void CopyPixelWide(std::uint8_t* to, const std::uint8_t* from)
 {
-    std::memcpy(to, from, 3);
+    std::uint32_t value;
+    std::memcpy(&value, from, 4);
+    std::memcpy(to, &value, 4);
+}
+
+// Writes `to` (the turned `from`) in tiles, each target row from left to right. Clockwise,
+// target pixel (c, r) is source pixel (r, height - 1 - c); counter-clockwise it is
+// (width - 1 - r, c). Four-byte moves are used except where they would read past the source
+// (its last column) or write into the next target row (the target's last column).
+template <bool clockwise>
+void TurnQuarter(const CBitmapData& from, CBitmapData& to)
+{
+    const int rows = to.m_nHeight;   // = from.m_nWidth
+    const int columns = to.m_nWidth; // = from.m_nHeight
+    const std::ptrdiff_t fromStride = from.m_nStride;
+    const std::ptrdiff_t step = clockwise ? -fromStride : fromStride; // per target column
+    const int narrowRow = clockwise ? rows - 1 : 0; // reads the source's last column
+    for (int r0 = 0; r0 < rows; r0 += kTile) {
+        const int r1 = std::min(rows, r0 + kTile);
+        for (int c0 = 0; c0 < columns; c0 += kTile) {
+            const int c1 = std::min(columns, c0 + kTile);
+            const int wideEnd = c1 == columns ? c1 - 1 : c1;
+            for (int r = r0; r < r1; ++r) {
+                std::uint8_t* target = to.m_pBits + r * std::ptrdiff_t{to.m_nStride} + 3 * c0;
+                const int x = clockwise ? r : from.m_nWidth - 1 - r;
+                const int y = clockwise ? from.m_nHeight - 1 - c0 : c0;
+                const std::uint8_t* source = from.m_pBits + y * fromStride + 3 * x;
+                int c = c0;
+                if (r != narrowRow) {
+                    for (; c < wideEnd; ++c, target += 3, source += step) {
+                        CopyPixelWide(target, source);
+                    }
+                }
+                for (; c < c1; ++c, target += 3, source += step) {
+                    std::memcpy(target, source, 3);
+                }
+            }
+        }
+    }
 }
 
 } // namespace
@@ -154,26 +194,10 @@ std::unique_ptr<CBitmapData> CBitmapData::Rotated(bool clockwise,
     }
     if (turned) {
         platform::PostProgress(progress, 50);
-        const int width = m_nWidth;
-        const int height = m_nHeight;
-        const std::size_t fromStride = m_nStride;
-        const std::size_t toStride = turned->m_nStride;
-        std::uint8_t* const to = turned->m_pBits;
-        // Tiles keep both the source rows and the target rows of a block in the cache.
-        for (int y0 = 0; y0 < height; y0 += kTile) {
-            const int y1 = std::min(height, y0 + kTile);
-            for (int x0 = 0; x0 < width; x0 += kTile) {
-                const int x1 = std::min(width, x0 + kTile);
-                for (int x = x0; x < x1; ++x) {
-                    // Right: (x, y) -> (height - 1 - y, x). Left: (x, y) -> (y, width - 1 - x).
-                    std::uint8_t* const row = to + (clockwise ? x : width - 1 - x) * toStride;
-                    const std::uint8_t* from = m_pBits + y0 * fromStride + 3 * std::size_t(x);
-                    for (int y = y0; y < y1; ++y, from += fromStride) {
-                        const int column = clockwise ? height - 1 - y : y;
-                        CopyPixel24(row + 3 * std::size_t(column), from);
-                    }
-                }
-            }
+        if (clockwise) {
+            TurnQuarter<true>(*this, *turned);
+        } else {
+            TurnQuarter<false>(*this, *turned);
         }
         platform::PostProgress(progress, 80);
     }

@@ -1,11 +1,8 @@
-// From 4-bit ink levels to 24-bit colour: level ladders, coverage tables and the compositions.
+// From ink levels to colour: level ladders, coverage tables and the black-level mapping.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <span>
-
-class CBitmapData;
 
 namespace platform {
 
@@ -31,22 +28,6 @@ const CoverageTable* CoverageTableForLevelMode(int levelMode);
 // The spot selector, 7 or 4, one value for the whole process; 7 when the program starts.
 int GetSpotSelector();
 void SetSpotSelector(int selector);
-
-// The compositions, on plain arguments. Both cover the output's width and height, which must be
-// a 24-bit buffer (anything else is left alone). A level is read from a 4-bit plane; where a
-// plane is missing or does not reach a pixel, that pixel's level is 0. A level at or above the
-// table's level count is taken as the table's last level, so no table is read past its end.
-// Without a table the output is white.
-//
-// Four planes: blue = T[c2][k], green = T[c1][k], red = T[c0][k].
-void ComposeFourPlanes(CBitmapData& output, std::span<const CBitmapData* const> colourPlanes,
-                       const CBitmapData* blackPlane, const CoverageTable* table);
-// Five planes: colour planes 0 to 2, spot plane 3, black levels in `altLevelMode` mapped onto
-// the table's scale; the spot joins all three channels with selector 7, and green and blue only
-// with selector 4.
-void ComposeFivePlanes(CBitmapData& output, std::span<const CBitmapData* const> colourPlanes,
-                       const CBitmapData* blackPlane, int altLevelMode, const CoverageTable* table,
-                       int spotSelector);
 
 } // namespace platform
 

@@ -50,6 +50,38 @@ bool IsBuffer(const CBitmapData& bitmap, int bitCount)
            bitmap.m_nHeight > 0;
 }
 
+// The row loops run in fixed blocks so that the compiler turns them into vector code.
+constexpr std::size_t kBlock = 32;
+
+template <typename Column>
+void AddRow(Column* __restrict sums, const std::uint8_t* __restrict from, std::size_t count)
+{
+    std::size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock) {
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            sums[i + j] += from[i + j];
+        }
+    }
+    for (; i < count; ++i) {
+        sums[i] += from[i];
+    }
+}
+
+template <typename Column>
+void AddWeightedRow(Column* __restrict sums, const std::uint8_t* __restrict from, std::size_t count,
+                    Column weight)
+{
+    std::size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock) {
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            sums[i + j] += weight * from[i + j];
+        }
+    }
+    for (; i < count; ++i) {
+        sums[i] += weight * from[i];
+    }
+}
+
 // Sum = sum of weight x pixel over an area of `area` weight units; the average is
 // Sum x kReciprocal / 2^kShift, one multiplication per channel instead of a division. With
 // area < 2^31 and Sum <= 255 x area the product stays below 2^64 and the result is exact to
@@ -92,14 +124,9 @@ bool Halftone(const CBitmapData& source, CBitmapData& target)
                                          : j == span.last ? span.lastWeight
                                                           : rowUnit;
             if (weight == rowUnit) {
-                for (std::size_t i = 0; i < values; ++i) {
-                    whole[i] += from[i];
-                }
+                AddRow(whole.data(), from, values);
             } else {
-                const auto w = static_cast<Column>(weight);
-                for (std::size_t i = 0; i < values; ++i) {
-                    partial[i] += w * from[i];
-                }
+                AddWeightedRow(partial.data(), from, values, static_cast<Column>(weight));
             }
         }
 

@@ -164,19 +164,29 @@ TEST(CBitmapDataTest, QuarterTurnsOfTwoPixelRow)
 
 TEST(CBitmapDataTest, QuarterTurnsMoveEveryPixelAcrossTileEdges)
 {
-    CBitmapData bitmap;
-    ASSERT_TRUE(bitmap.Create(131, 67, 24));
-    FillTagged(bitmap);
-    const auto right = bitmap.RotateRight(nullptr);
-    const auto left = bitmap.RotateLeft(nullptr);
-    ASSERT_NE(right, nullptr);
-    ASSERT_NE(left, nullptr);
-    ASSERT_EQ(right->m_nWidth, 67);
-    ASSERT_EQ(right->m_nHeight, 131);
-    for (int y = 0; y < 67; ++y) {
-        for (int x = 0; x < 131; ++x) {
-            ASSERT_EQ(GetPixel(*right, 66 - y, x), Tag(x, y)) << x << "," << y;
-            ASSERT_EQ(GetPixel(*left, y, 130 - x), Tag(x, y)) << x << "," << y;
+    // Sizes across tile edges, with and without row padding (a width of 4n has none, so a
+    // read past the last pixel would leave the buffer).
+    const struct
+    {
+        int width, height;
+    } cases[] = {{131, 67}, {68, 132}, {1, 5}, {5, 1}, {64, 64}};
+    for (const auto& c : cases) {
+        CBitmapData bitmap;
+        ASSERT_TRUE(bitmap.Create(c.width, c.height, 24));
+        FillTagged(bitmap);
+        const auto right = bitmap.RotateRight(nullptr);
+        const auto left = bitmap.RotateLeft(nullptr);
+        ASSERT_NE(right, nullptr);
+        ASSERT_NE(left, nullptr);
+        ASSERT_EQ(right->m_nWidth, c.height);
+        ASSERT_EQ(right->m_nHeight, c.width);
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                ASSERT_EQ(GetPixel(*right, c.height - 1 - y, x), Tag(x, y))
+                    << c.width << "x" << c.height << " at " << x << "," << y;
+                ASSERT_EQ(GetPixel(*left, y, c.width - 1 - x), Tag(x, y))
+                    << c.width << "x" << c.height << " at " << x << "," << y;
+            }
         }
     }
 }

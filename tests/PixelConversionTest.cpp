@@ -3,6 +3,7 @@
 #include "formats/PixelConversion.h"
 
 #include "formats/CBitmapData.h"
+#include "formats/PlaneComposition.h"
 
 #include <array>
 #include <cstdint>
@@ -178,9 +179,12 @@ TEST_F(PixelConversionTest, FourPlaneExamples)
         int c0, c1, c2, k;
         Pixel expected;
     } cases[] = {
-        {0, 0, 0, 0, {255, 255, 255}}, {1, 0, 0, 0, {255, 255, 119}}, {0, 0, 0, 3, {0, 0, 0}},
-        {2, 1, 0, 1, {119, 56, 33}},   {15, 0, 0, 0, {255, 255, 0}}, // levels beyond the table
-                                                                     // count as its last level
+        {0, 0, 0, 0, {255, 255, 255}},
+        {1, 0, 0, 0, {255, 255, 119}},
+        {0, 0, 0, 3, {0, 0, 0}},
+        {2, 1, 0, 1, {119, 56, 33}},
+        {15, 0, 0, 0, {255, 255, 0}}, // levels beyond the table
+                                      // count as its last level
         {0, 0, 0, 12, {0, 0, 0}},
     };
     Planes planes(4, 3, 2);
@@ -303,9 +307,11 @@ TEST_F(PixelConversionTest, RandomPagesMatchThePerPixelRules)
         bool five;
         int levelMode, altMode, selector, width, height;
     } cases[] = {
+        // widths that give whole and partial blocks of 32 pixels, pairs and a last odd pixel
         {false, 1, 1, 7, 37, 5}, {false, 2, 2, 7, 2, 3}, {false, 3, 3, 7, 1, 2},
         {true, 2, 3, 7, 41, 4},  {true, 2, 3, 4, 40, 4}, {true, 3, 1, 7, 9, 3},
-        {true, 1, 2, 4, 16, 2},
+        {true, 1, 2, 4, 16, 2},  {true, 3, 2, 7, 64, 3}, {true, 2, 2, 4, 75, 3},
+        {true, 3, 3, 4, 97, 2},
     };
     for (const auto& c : cases) {
         Planes planes(5, c.width, c.height);
