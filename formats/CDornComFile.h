@@ -1,0 +1,56 @@
+// Reader of one page-image stream: the open stream and everything read from it (job header,
+// page index, the loaded page's layout and the decoding planes). The document's worker threads
+// use it, one at a time; it has no locking of its own.
+#pragma once
+
+#include "formats/DornJobHeader.h"
+#include "formats/DornPagePos.h"
+#include "formats/DornSubPageInfo.h"
+#include "platform/BufferedReader.h"
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+class CBitmapData;
+
+// CBitmapData is complete only where planes are made, so whoever makes a plane hands over the
+// matching delete with it, e.g. CBitmapDataPtr(plane, [](CBitmapData* p) { delete p; }).
+// This lets the reader release planes without knowing the type.
+using CBitmapDataPtr = std::unique_ptr<CBitmapData, void (*)(CBitmapData*)>;
+
+class CDornComFile
+{
+public:
+    CDornComFile() = default;
+    virtual ~CDornComFile();
+    CDornComFile(const CDornComFile&) = delete;
+    CDornComFile& operator=(const CDornComFile&) = delete;
+
+    // Opens the stream for reading, keeping writers out while it is open. 0 or -1. A successful
+    // open first releases everything read from a stream opened before.
+    int Open(std::string_view path);
+
+    // Releases everything; the object can be opened again.
+    void Close();
+
+    // Reads the job-level commands from the stream's position (its start after Open) up to the
+    // first page-level command. 0, with m_pJobHeader replaced; -1, with it unchanged.
+    int ReadJobHeader();
+
+    // All readers share this stream and its position; each positions it before reading, except
+    // ReadJobHeader.
+    std::unique_ptr<platform::BufferedReader> m_pFile;
+    std::uint64_t m_nFileLength = 0;
+    std::unique_ptr<tagDORNJOBHEADER> m_pJobHeader;
+    std::unique_ptr<std::vector<tagDORNPAGEPOS>> m_pPageIndex;
+    std::uint32_t m_nLoadedPage = 0; // 0: no layout loaded
+    std::unique_ptr<std::vector<tagDORNSUBPAGEINFO>> m_pSubPages;
+    std::int32_t m_nMaxWidth = 0;
+    std::int32_t m_nMaxHeight = 0;
+    std::vector<CBitmapDataPtr> m_pColorPlanes;
+    CBitmapDataPtr m_pBlackPlane{nullptr, nullptr};
+    std::int32_t m_nMaxAltWidth = 0;
+    std::int32_t m_nMaxAltHeight = 0;
+};

@@ -1,0 +1,185 @@
+#include "platform/Folder.h"
+
+#include "platform/NameMatching.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+bool IsDotEntry(std::string_view name)
+{
+    return name == "." || name == "..";
+}
+
+// A single entry name: anything else could reach outside the folder.
+bool IsPlainName(std::string_view name)
+{
+    return !name.empty() && !IsDotEntry(name) && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+int DotRank(std::string_view name)
+{
+    return name == "." ? 0 : (name == ".." ? 1 : 2);
+}
+
+void ClassifyEntry(int fd, const dirent& entry, FolderEntry& out)
+{
+    unsigned char type = entry.d_type;
+    struct stat info = {};
+    if (type == DT_UNKNOWN && ::fstatat(fd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        type = S_ISLNK(info.st_mode) ? DT_LNK : (S_ISDIR(info.st_mode) ? DT_DIR : DT_REG);
+    }
+    out.isLink = type == DT_LNK;
+    out.isFolder = type == DT_DIR;
+    if (out.isLink && ::fstatat(fd, entry.d_name, &info, 0) == 0) {
+        out.isFolder = S_ISDIR(info.st_mode);
+    }
+}
+
+} // namespace
+
+Folder::~Folder()
+{
+    Close();
+}
+
+Folder::Folder(Folder&& other) noexcept : m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
+
+Folder& Folder::operator=(Folder&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+void Folder::Close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool Folder::Open(const std::string& path, FinalLink link)
+{
+    Close();
+    std::string target = path;
+    if (link == FinalLink::Refuse) {
+        // "link/" would resolve the link in spite of O_NOFOLLOW.
+        while (target.size() > 1 && target.back() == '/') {
+            target.pop_back();
+        }
+    }
+    if (target.empty() || target.find('\0') != std::string::npos) {
+        return false;
+    }
+    const int flags =
+        O_RDONLY | O_DIRECTORY | O_CLOEXEC | (link == FinalLink::Refuse ? O_NOFOLLOW : 0);
+    m_fd = ::open(target.c_str(), flags);
+    return m_fd >= 0;
+}
+
+bool Folder::OpenChild(std::string_view name, Folder& child) const
+{
+    child.Close();
+    if (m_fd < 0 || !IsPlainName(name)) {
+        return false;
+    }
+    const std::string entry(name);
+    child.m_fd = ::openat(m_fd, entry.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    return child.m_fd >= 0;
+}
+
+bool Folder::List(std::string_view mask, std::vector<FolderEntry>& entries) const
+{
+    entries.clear();
+    if (m_fd < 0) {
+        return false;
+    }
+    // The stream takes over its descriptor; ours stays open for the later steps.
+    const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) {
+        return false;
+    }
+    DIR* stream = ::fdopendir(listFd);
+    if (stream == nullptr) {
+        ::close(listFd);
+        return false;
+    }
+    bool ok = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(stream);
+        if (entry == nullptr) {
+            ok = errno == 0;
+            break;
+        }
+        if (!MatchesMask(entry->d_name, mask)) {
+            continue;
+        }
+        FolderEntry found;
+        found.name = entry->d_name;
+        ClassifyEntry(m_fd, *entry, found);
+        entries.push_back(std::move(found));
+    }
+    ::closedir(stream);
+    if (!ok) {
+        entries.clear();
+        return false;
+    }
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int rankA = DotRank(a.name);
+        const int rankB = DotRank(b.name);
+        if (rankA != rankB) {
+            return rankA < rankB;
+        }
+        return CompareFolderNames(a.name, b.name) < 0;
+    });
+    return true;
+}
+
+bool Folder::RemoveFile(std::string_view name) const
+{
+    if (m_fd < 0 || !IsPlainName(name)) {
+        return false;
+    }
+    const std::string entry(name);
+    struct stat info = {};
+    if (::fstatat(m_fd, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISLNK(info.st_mode) &&
+        (info.st_mode & S_IWUSR) == 0) {
+        // Never changes a link's target: the flag refuses links.
+        ::fchmodat(m_fd, entry.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW);
+    }
+    return ::unlinkat(m_fd, entry.c_str(), 0) == 0;
+}
+
+bool Folder::RemoveFolder(std::string_view name) const
+{
+    if (m_fd < 0 || !IsPlainName(name)) {
+        return false;
+    }
+    const std::string entry(name);
+    return ::unlinkat(m_fd, entry.c_str(), AT_REMOVEDIR) == 0;
+}
+
+bool ListFolder(const std::string& path, std::string_view mask, std::vector<FolderEntry>& entries)
+{
+    entries.clear();
+    Folder folder;
+    return folder.Open(path, FinalLink::Follow) && folder.List(mask, entries);
+}
+
+} // namespace platform
