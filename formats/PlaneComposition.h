@@ -13,7 +13,7 @@ namespace platform {
 // with storage (anything else is left alone). Levels are read from 4-bit planes; where a plane
 // is missing or does not reach a pixel, that pixel's level is 0. A level at or above the
 // table's level count counts as the table's last level, so no table is read past its end.
-// Without a table the output is white.
+// Without a table the output is white. They run on the page decoder's worker thread.
 
 // Colour planes 0 to 2 and a black plane in the table's level mode:
 // blue = T[c2][k], green = T[c1][k], red = T[c0][k].

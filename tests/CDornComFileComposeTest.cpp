@@ -1,133 +1,80 @@
 // Why: the page decoder reaches composition, fitting and turning through the reader, which
-// feeds them from its job header and planes.
+// must feed them from its own job header and planes.
 #include "formats/CBitmapData.h"
 #include "formats/CDornComFile.h"
 #include "formats/PixelConversion.h"
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <tuple>
 
 namespace {
 
-using Pixel = std::tuple<int, int, int>;
-
-CBitmapDataPtr NewPlane(int width, int height)
+CBitmapDataPtr NewPlane()
 {
     CBitmapDataPtr plane(new CBitmapData, [](CBitmapData* p) { delete p; });
-    EXPECT_TRUE(plane->Create(width, height, 4));
+    EXPECT_TRUE(plane->Create(4, 1, 4));
     return plane;
 }
 
-Pixel At(const CBitmapData& bitmap, int x, int y)
+// Blue, green and red of pixel x as one number 0xBBGGRR.
+int Pixel(const CBitmapData& bitmap, int x)
 {
-    const std::uint8_t* p = bitmap.m_pBits + y * bitmap.m_nStride + 3 * x;
-    return {p[0], p[1], p[2]};
+    const std::uint8_t* p = bitmap.m_pBits + 3 * x;
+    return p[0] << 16 | p[1] << 8 | p[2];
 }
 
-class CDornComFileComposeTest : public ::testing::Test
+TEST(CDornComFileComposeTest, ComposesTheReadersPlanesWithItsHeader)
 {
-protected:
-    void SetUp() override
-    {
-        BuildCoverageTable8();
-        BuildCoverageTable4();
-        BuildCoverageTable12();
-        m_reader.m_pJobHeader = std::make_unique<tagDORNJOBHEADER>();
-    }
-    void TearDown() override { FreeCoverageTables(); }
-
-    void MakePlanes(int colourCount)
-    {
-        for (int i = 0; i < colourCount; ++i) {
-            m_reader.m_pColorPlanes.push_back(NewPlane(4, 2));
-        }
-        m_reader.m_pBlackPlane = NewPlane(4, 2);
-    }
-
-    CDornComFile m_reader;
-};
-
-TEST_F(CDornComFileComposeTest, FourPlanesFromTheReadersPlanes)
-{
-    MakePlanes(3);
-    m_reader.m_pColorPlanes[0]->m_pBits[0] = 0x10; // pixel 0 colour level 1 in plane 0
-    m_reader.m_pBlackPlane->m_pBits[0] = 0x03;     // pixel 1 black level 3
+    BuildCoverageTable8();
+    CDornComFile reader;
+    reader.m_pJobHeader = std::make_unique<tagDORNJOBHEADER>();
+    reader.m_pJobHeader->nAltLevelMode = 3;
     CBitmapData output;
-    ASSERT_TRUE(output.Create(4, 2, 24));
-    m_reader.ComposePlanes(&output, platform::CoverageTableForLevelMode(1));
-    EXPECT_EQ(At(output, 0, 0), (Pixel{255, 255, 119}));
-    EXPECT_EQ(At(output, 1, 0), (Pixel{0, 0, 0}));
-    EXPECT_EQ(At(output, 2, 0), (Pixel{255, 255, 255}));
-    m_reader.ComposePlanes(nullptr, nullptr); // nothing to write into
-}
-
-TEST_F(CDornComFileComposeTest, FivePlanesUseAltLevelModeAndSpotSelector)
-{
-    MakePlanes(4);
-    m_reader.m_pJobHeader->nAltLevelMode = 3;
-    m_reader.m_pColorPlanes[3]->m_pBits[0] = 0x20; // pixel 0: spot level 2
-    m_reader.m_pBlackPlane->m_pBits[1] = 0xA0;     // pixel 2: 12-level black 10
-    CBitmapData output;
-    ASSERT_TRUE(output.Create(4, 2, 24));
+    ASSERT_TRUE(output.Create(4, 1, 24));
     const platform::CoverageTable* table = platform::CoverageTableForLevelMode(2);
+    reader.ComposePlanes(&output, table); // no planes yet: no ink
+    EXPECT_EQ(Pixel(output, 3), 0xFFFFFF);
+
+    for (int i = 0; i < 4; ++i) {
+        reader.m_pColorPlanes.push_back(NewPlane());
+    }
+    reader.m_pBlackPlane = NewPlane();
+    reader.m_pColorPlanes[3]->m_pBits[0] = 0x20; // pixel 0: spot level 2
+    reader.m_pBlackPlane->m_pBits[1] = 0x30;     // pixel 2: 12-level black 3, 8-level 2
+    reader.ComposePlanes(&output, table);        // black in the table's own scale
+    EXPECT_EQ(Pixel(output, 2), 0x5E5E5E);       // T[0][3] = 94
     platform::SetSpotSelector(4);
-    m_reader.ComposePlanes5(&output, table);
-    EXPECT_EQ(At(output, 0, 0), (Pixel{120, 120, 255}));
-    EXPECT_EQ(At(output, 2, 0), (Pixel{0, 0, 0}));
+    reader.ComposePlanes5(&output, table);
+    EXPECT_EQ(Pixel(output, 0), 0x7878FF);
+    EXPECT_EQ(Pixel(output, 2), 0x787878); // 255 - L[2]
     platform::SetSpotSelector(7);
-    m_reader.ComposePlanes5(&output, table);
-    EXPECT_EQ(At(output, 0, 0), (Pixel{120, 120, 120}));
-
-    m_reader.ComposePlanes5(&output, nullptr);
-    EXPECT_EQ(At(output, 2, 0), (Pixel{255, 255, 255}));
+    reader.ComposePlanes5(&output, table);
+    EXPECT_EQ(Pixel(output, 0), 0x787878);
+    FreeCoverageTables();
 }
 
-TEST_F(CDornComFileComposeTest, MissingPlanesComposeAsNoInk)
+TEST(CDornComFileComposeTest, FitAndRotationReadTheHeader)
 {
-    CBitmapData output;
-    ASSERT_TRUE(output.Create(3, 1, 24));
-    m_reader.ComposePlanes(&output, platform::CoverageTableForLevelMode(3));
-    EXPECT_EQ(At(output, 2, 0), (Pixel{255, 255, 255}));
-}
-
-TEST_F(CDornComFileComposeTest, ScaleToFitCorrectsByTheHeadersResolutions)
-{
+    CDornComFile reader;
+    reader.m_pJobHeader = std::make_unique<tagDORNJOBHEADER>();
+    reader.m_pJobHeader->nResolutionX = 600;
+    reader.m_pJobHeader->nResolutionY = 300;
     CBitmapData page;
     ASSERT_TRUE(page.Create(400, 600, 24));
-    const struct
-    {
-        int rx, ry, width, height;
-    } cases[] = {{600, 600, 80, 120}, {600, 300, 80, 240}};
-    for (const auto& c : cases) {
-        m_reader.m_pJobHeader->nResolutionX = c.rx;
-        m_reader.m_pJobHeader->nResolutionY = c.ry;
-        std::unique_ptr<CBitmapData> thumb;
-        ASSERT_EQ(m_reader.ScaleToFit(&page, 120, thumb), 0);
-        EXPECT_EQ(thumb->m_nWidth, c.width);
-        EXPECT_EQ(thumb->m_nHeight, c.height);
-    }
+    std::unique_ptr<CBitmapData> thumb;
+    ASSERT_EQ(reader.ScaleToFit(&page, 120, thumb), 0);
+    EXPECT_EQ(std::pair(thumb->m_nWidth, thumb->m_nHeight), std::pair(80, 240));
     std::unique_ptr<CBitmapData> none;
-    EXPECT_EQ(m_reader.ScaleToFit(nullptr, 120, none), -1);
-    EXPECT_EQ(none, nullptr);
-}
+    EXPECT_EQ(reader.ScaleToFit(nullptr, 120, none), -1);
 
-TEST_F(CDornComFileComposeTest, PageRotationReadsHeaderAndSubPage)
-{
     tagDORNSUBPAGEINFO subPage;
-    m_reader.m_pJobHeader->nStyle = 1;
-    m_reader.m_pJobHeader->nValueZ = 101;
-    subPage.nOrientation = 4;
     subPage.nMarkValue = 1;
-    EXPECT_EQ(m_reader.GetPageRotation(&subPage, true), 90);
-
-    m_reader.m_pJobHeader->nStyle = 0;
-    m_reader.m_pJobHeader->nOrientation = 0;
-    m_reader.m_pJobHeader->nValueA37 = 0;
-    subPage.nValueX104 = 0;
-    EXPECT_EQ(m_reader.GetPageRotation(&subPage, false), 180);
-    EXPECT_EQ(m_reader.GetPageRotation(&subPage, true), 0);
-    EXPECT_EQ(m_reader.GetPageRotation(nullptr, true), 0);
+    reader.m_pJobHeader->nValueZ = 101;
+    EXPECT_EQ(reader.GetPageRotation(&subPage, false), 180);
+    EXPECT_EQ(reader.GetPageRotation(&subPage, true), 0);
+    reader.m_pJobHeader->nStyle = 1;
+    subPage.nOrientation = 4;
+    EXPECT_EQ(reader.GetPageRotation(&subPage, true), 90);
 }
 
 } // namespace
