@@ -14,6 +14,9 @@
 #include <vector>
 
 class CBitmapData;
+namespace platform {
+struct CoverageTable;
+}
 
 // CBitmapData is complete only where planes are made, so whoever makes a plane hands over the
 // matching delete with it, e.g. CBitmapDataPtr(plane, [](CBitmapData* p) { delete p; }).
@@ -38,6 +41,17 @@ public:
     // Reads the job-level commands from the stream's position (its start after Open) up to the
     // first page-level command. 0, with m_pJobHeader replaced; -1, with it unchanged.
     int ReadJobHeader();
+
+    // A new area-averaged copy of a 24-bit page fitted into a square box, corrected for unequal
+    // resolutions of the job header. 0, with `result` set; -1, with nothing handed back.
+    int ScaleToFit(const CBitmapData* source, int box, std::unique_ptr<CBitmapData>& result) const;
+    // Clockwise angle (0, 90, 180, 270) that brings a sub-page into reading orientation;
+    // `firstMarked`: the loaded page's first sub-page has mark value 1.
+    int GetPageRotation(const tagDORNSUBPAGEINFO* subPage, bool firstMarked) const;
+    // Compose the planes into a 24-bit page with the coverage table of the job's level mode
+    // (or none): three colour planes and the black plane, or four and the black plane.
+    void ComposePlanes(CBitmapData* output, const platform::CoverageTable* table) const;
+    void ComposePlanes5(CBitmapData* output, const platform::CoverageTable* table) const;
 
     // All readers share this stream and its position; each positions it before reading, except
     // ReadJobHeader.
