@@ -57,7 +57,7 @@ void ComposeFour(benchmark::State& state)
     output.Create(kWidth, kHeight, 24);
     output.Clear();
     for (auto _ : state) {
-        reader->ComposePlanes(&output, platform::CoverageTableForLevelMode(2));
+        reader->ComposePlanes(&output, formats::CoverageTableForLevelMode(2));
         benchmark::DoNotOptimize(output.m_pBits);
     }
     FreeCoverageTables();
@@ -69,15 +69,15 @@ void ComposeFive(benchmark::State& state)
     BuildCoverageTable8();
     const auto reader = MakeReader(4, 12);
     reader->m_pJobHeader->nAltLevelMode = 3;
-    platform::SetSpotSelector(4);
+    formats::SetSpotSelector(4);
     CBitmapData output;
     output.Create(kWidth, kHeight, 24);
     output.Clear();
     for (auto _ : state) {
-        reader->ComposePlanes5(&output, platform::CoverageTableForLevelMode(2));
+        reader->ComposePlanes5(&output, formats::CoverageTableForLevelMode(2));
         benchmark::DoNotOptimize(output.m_pBits);
     }
-    platform::SetSpotSelector(7);
+    formats::SetSpotSelector(7);
     FreeCoverageTables();
 }
 BENCHMARK(ComposeFive)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -34,7 +34,7 @@ std::int64_t RowLength(std::int64_t width, int bitCount)
     return (bytes + 3) / 4 * 4;
 }
 
-void WritePalette(platform::BitmapInfo& info, int bitCount)
+void WritePalette(formats::BitmapInfo& info, int bitCount)
 {
     info.palette = {};
     if (bitCount == 1) {
@@ -114,11 +114,11 @@ bool CBitmapData::Create(int width, int height, int bitCount)
     }
     const auto imageSize = static_cast<std::uint32_t>(stride * height);
 
-    std::unique_ptr<platform::BitmapInfo> info(new (std::nothrow) platform::BitmapInfo{});
+    std::unique_ptr<formats::BitmapInfo> info(new (std::nothrow) formats::BitmapInfo{});
     if (!info) {
         return false;
     }
-    info->header = {sizeof(platform::BitmapInfoHeader),
+    info->header = {sizeof(formats::BitmapInfoHeader),
                     width,
                     -height,
                     1,
@@ -131,7 +131,7 @@ bool CBitmapData::Create(int width, int height, int bitCount)
                     0};
     WritePalette(*info, bitCount);
 
-    platform::PixelBuffer storage = platform::PixelBuffer::Allocate(imageSize);
+    formats::PixelBuffer storage = formats::PixelBuffer::Allocate(imageSize);
     if (storage.Empty()) {
         return false;
     }
@@ -163,27 +163,27 @@ void CBitmapData::Clear()
     }
 }
 
-platform::PixelBuffer CBitmapData::Detach()
+formats::PixelBuffer CBitmapData::Detach()
 {
     m_pBits = nullptr;
     m_pInfo.reset();
     return std::move(m_storage);
 }
 
-std::unique_ptr<CBitmapData> CBitmapData::RotateRight(platform::ProgressTarget* progress) const
+std::unique_ptr<CBitmapData> CBitmapData::RotateRight(formats::ProgressTarget* progress) const
 {
     return Rotated(true, progress);
 }
 
-std::unique_ptr<CBitmapData> CBitmapData::RotateLeft(platform::ProgressTarget* progress) const
+std::unique_ptr<CBitmapData> CBitmapData::RotateLeft(formats::ProgressTarget* progress) const
 {
     return Rotated(false, progress);
 }
 
 std::unique_ptr<CBitmapData> CBitmapData::Rotated(bool clockwise,
-                                                  platform::ProgressTarget* progress) const
+                                                  formats::ProgressTarget* progress) const
 {
-    platform::PostProgress(progress, 0);
+    formats::PostProgress(progress, 0);
     std::unique_ptr<CBitmapData> turned;
     // Three bytes are copied per pixel, so only a 24-bit buffer can be turned.
     if (m_pBits != nullptr && m_nBitCount == 24) {
@@ -193,21 +193,21 @@ std::unique_ptr<CBitmapData> CBitmapData::Rotated(bool clockwise,
         }
     }
     if (turned) {
-        platform::PostProgress(progress, 50);
+        formats::PostProgress(progress, 50);
         if (clockwise) {
             TurnQuarter<true>(*this, *turned);
         } else {
             TurnQuarter<false>(*this, *turned);
         }
-        platform::PostProgress(progress, 80);
+        formats::PostProgress(progress, 80);
     }
-    platform::PostProgress(progress, 100);
+    formats::PostProgress(progress, 100);
     return turned;
 }
 
-bool CBitmapData::Rotate180(platform::ProgressTarget* progress)
+bool CBitmapData::Rotate180(formats::ProgressTarget* progress)
 {
-    platform::PostProgress(progress, 0);
+    formats::PostProgress(progress, 0);
     if (m_pBits == nullptr) {
         return false;
     }
@@ -230,11 +230,11 @@ bool CBitmapData::Rotate180(platform::ProgressTarget* progress)
         } else {
             std::swap_ranges(top, top + stride, bottom);
         }
-        platform::PostProgress(progress, 1);
+        formats::PostProgress(progress, 1);
     }
     if (reversePixels && m_nHeight % 2 == 1) {
         reverseRow(m_pBits + (m_nHeight / 2) * stride);
     }
-    platform::PostProgress(progress, 100);
+    formats::PostProgress(progress, 100);
     return true;
 }

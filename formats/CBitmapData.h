@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace platform {
+namespace formats {
 
 // The 40-byte bitmap header as it is laid out in bitmap files.
 struct BitmapInfoHeader
@@ -42,7 +42,7 @@ struct BitmapInfo
 };
 static_assert(sizeof(BitmapInfo) == 40 + 256 * 4);
 
-} // namespace platform
+} // namespace formats
 
 // Rows start at m_pBits + y * m_nStride, top row first; a 24-bit pixel is blue, green, red; in a
 // 4-bit buffer the even pixel of a byte is its high nibble. One thread writes it at a time.
@@ -62,24 +62,24 @@ public:
     void Clear();
     // Gives up the storage and header; width, height, bit count and row length stay. The
     // storage goes to the caller, so it is never lost.
-    platform::PixelBuffer Detach();
+    formats::PixelBuffer Detach();
 
     // Turned copies of a 24-bit buffer (nullptr without storage, for another bit count, or when
     // the copy cannot be made); this buffer is not changed. Progress 0, 50, 80, 100.
-    std::unique_ptr<CBitmapData> RotateRight(platform::ProgressTarget* progress) const;
-    std::unique_ptr<CBitmapData> RotateLeft(platform::ProgressTarget* progress) const;
+    std::unique_ptr<CBitmapData> RotateRight(formats::ProgressTarget* progress) const;
+    std::unique_ptr<CBitmapData> RotateLeft(formats::ProgressTarget* progress) const;
     // Turns the buffer half round in place. Progress 0, 1 per exchanged row pair, 100.
-    bool Rotate180(platform::ProgressTarget* progress);
+    bool Rotate180(formats::ProgressTarget* progress);
 
     std::int32_t m_nWidth = 0;
     std::int32_t m_nHeight = 0;
     std::int32_t m_nBitCount = 1;
     std::int32_t m_nStride = 0;
     std::uint8_t* m_pBits = nullptr;
-    std::unique_ptr<platform::BitmapInfo> m_pInfo;
+    std::unique_ptr<formats::BitmapInfo> m_pInfo;
 
 private:
-    std::unique_ptr<CBitmapData> Rotated(bool clockwise, platform::ProgressTarget* progress) const;
+    std::unique_ptr<CBitmapData> Rotated(bool clockwise, formats::ProgressTarget* progress) const;
 
-    platform::PixelBuffer m_storage; // owns m_pBits
+    formats::PixelBuffer m_storage; // owns m_pBits
 };

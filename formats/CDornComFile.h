@@ -14,7 +14,7 @@
 #include <vector>
 
 class CBitmapData;
-namespace platform {
+namespace formats {
 struct CoverageTable;
 }
 
@@ -50,8 +50,8 @@ public:
     int GetPageRotation(const tagDORNSUBPAGEINFO* subPage, bool firstMarked) const;
     // Compose the planes into a 24-bit page with the coverage table of the job's level mode
     // (or none): three colour planes and the black plane, or four and the black plane.
-    void ComposePlanes(CBitmapData* output, const platform::CoverageTable* table) const;
-    void ComposePlanes5(CBitmapData* output, const platform::CoverageTable* table) const;
+    void ComposePlanes(CBitmapData* output, const formats::CoverageTable* table) const;
+    void ComposePlanes5(CBitmapData* output, const formats::CoverageTable* table) const;
 
     // All readers share this stream and its position; each positions it before reading, except
     // ReadJobHeader.

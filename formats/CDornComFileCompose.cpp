@@ -31,7 +31,7 @@ int CDornComFile::ScaleToFit(const CBitmapData* source, int box,
     }
     const int resolutionX = m_pJobHeader ? m_pJobHeader->nResolutionX : 0;
     const int resolutionY = m_pJobHeader ? m_pJobHeader->nResolutionY : 0;
-    return platform::ScaleIntoBox(*source, box, resolutionX, resolutionY, result);
+    return formats::ScaleIntoBox(*source, box, resolutionX, resolutionY, result);
 }
 
 int CDornComFile::GetPageRotation(const tagDORNSUBPAGEINFO* subPage, bool firstMarked) const
@@ -39,7 +39,7 @@ int CDornComFile::GetPageRotation(const tagDORNSUBPAGEINFO* subPage, bool firstM
     if (subPage == nullptr) {
         return 0;
     }
-    platform::PageRotationWords words;
+    formats::PageRotationWords words;
     if (m_pJobHeader) {
         words.nStyle = m_pJobHeader->nStyle;
         words.nOrientation = m_pJobHeader->nOrientation;
@@ -57,22 +57,22 @@ int CDornComFile::GetPageRotation(const tagDORNSUBPAGEINFO* subPage, bool firstM
     words.nMark2Run = subPage->nMark2Run;
     words.nMark1Run = subPage->nMark1Run;
     words.bFirstMarked = firstMarked;
-    return platform::PageRotation(words);
+    return formats::PageRotation(words);
 }
 
-void CDornComFile::ComposePlanes(CBitmapData* output, const platform::CoverageTable* table) const
+void CDornComFile::ComposePlanes(CBitmapData* output, const formats::CoverageTable* table) const
 {
     if (output != nullptr) {
-        platform::ComposeFourPlanes(*output, ColourPlanes<3>(m_pColorPlanes), m_pBlackPlane.get(),
+        formats::ComposeFourPlanes(*output, ColourPlanes<3>(m_pColorPlanes), m_pBlackPlane.get(),
                                     table);
     }
 }
 
-void CDornComFile::ComposePlanes5(CBitmapData* output, const platform::CoverageTable* table) const
+void CDornComFile::ComposePlanes5(CBitmapData* output, const formats::CoverageTable* table) const
 {
     if (output != nullptr) {
         const int altLevelMode = m_pJobHeader ? m_pJobHeader->nAltLevelMode : 0;
-        platform::ComposeFivePlanes(*output, ColourPlanes<4>(m_pColorPlanes), m_pBlackPlane.get(),
-                                    altLevelMode, table, platform::GetSpotSelector());
+        formats::ComposeFivePlanes(*output, ColourPlanes<4>(m_pColorPlanes), m_pBlackPlane.get(),
+                                    altLevelMode, table, formats::GetSpotSelector());
     }
 }

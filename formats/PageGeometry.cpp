@@ -8,7 +8,7 @@
 #include <limits>
 #include <new>
 
-namespace platform {
+namespace formats {
 
 int PageRotation(const PageRotationWords& words)
 {
@@ -124,10 +124,10 @@ int ScaleIntoBox(const CBitmapData& source, int box, int resolutionX, int resolu
     return 0;
 }
 
-} // namespace platform
+} // namespace formats
 
 int RotateBitmap(std::unique_ptr<CBitmapData>& bitmap, int angle,
-                 platform::ProgressTarget* progress)
+                 formats::ProgressTarget* progress)
 {
     if (angle != 0 && angle != 90 && angle != 180 && angle != 270) {
         return -1;
@@ -137,8 +137,8 @@ int RotateBitmap(std::unique_ptr<CBitmapData>& bitmap, int angle,
     }
     switch (angle) {
     case 0:
-        platform::PostProgress(progress, 0);
-        platform::PostProgress(progress, 100);
+        formats::PostProgress(progress, 0);
+        formats::PostProgress(progress, 100);
         return 0;
     case 180:
         return bitmap->Rotate180(progress) ? 0 : -1;

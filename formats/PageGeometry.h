@@ -7,7 +7,7 @@
 
 class CBitmapData;
 
-namespace platform {
+namespace formats {
 
 // The words of the job header and of one sub-page from which the reading orientation follows.
 struct PageRotationWords
@@ -47,10 +47,10 @@ bool FitToBox(int width, int height, int box, int resolutionX, int resolutionY, 
 int ScaleIntoBox(const CBitmapData& source, int box, int resolutionX, int resolutionY,
                  std::unique_ptr<CBitmapData>& result);
 
-} // namespace platform
+} // namespace formats
 
 // Turns a 24-bit bitmap clockwise by 0, 90, 180 or 270 degrees, replacing `bitmap` for 90 and
 // 270. -1, with the bitmap unchanged, for another angle, another bit count, no bitmap, or a turn
 // that fails; else 0.
 int RotateBitmap(std::unique_ptr<CBitmapData>& bitmap, int angle,
-                 platform::ProgressTarget* progress);
+                 formats::ProgressTarget* progress);

@@ -4,7 +4,7 @@
 #include <sys/mman.h>
 #include <utility>
 
-namespace platform {
+namespace formats {
 namespace {
 
 constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
@@ -95,4 +95,4 @@ void PixelBuffer::Reset()
     m_mappedLength = 0;
 }
 
-} // namespace platform
+} // namespace formats

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace platform {
+namespace formats {
 
 // Owns a block of zeroed bytes. Large blocks are mapped on 2 MiB boundaries and advised for
 // transparent huge pages: the first write to fresh memory costs far more than the pixel work,
@@ -33,4 +33,4 @@ private:
     std::size_t m_mappedLength = 0; // 0 when the block came from the heap
 };
 
-} // namespace platform
+} // namespace formats

@@ -7,8 +7,8 @@
 
 namespace {
 
-using platform::CoverageTable;
-using platform::kMaxLevels;
+using formats::CoverageTable;
+using formats::kMaxLevels;
 
 // Percent coverage of each level, level 0 first.
 constexpr int kLadder4[] = {0, 25, 50, 100};
@@ -83,7 +83,7 @@ int LevelsOfMode(int levelMode)
 
 } // namespace
 
-namespace platform {
+namespace formats {
 
 const CoverageTable* CoverageTableForLevelMode(int levelMode)
 {
@@ -100,7 +100,7 @@ void SetSpotSelector(int selector)
     g_spotSelector.store(selector, std::memory_order_relaxed);
 }
 
-} // namespace platform
+} // namespace formats
 
 void BuildCoverageTable4()
 {
@@ -125,7 +125,7 @@ void FreeCoverageTables()
     }
 }
 
-void RemapLevel(int blackLevelMode, std::uint8_t& level, const platform::CoverageTable* table)
+void RemapLevel(int blackLevelMode, std::uint8_t& level, const formats::CoverageTable* table)
 {
     if (table == nullptr) {
         return;

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-namespace platform {
+namespace formats {
 
 constexpr int kMaxLevels = 12;
 
@@ -29,7 +29,7 @@ const CoverageTable* CoverageTableForLevelMode(int levelMode);
 int GetSpotSelector();
 void SetSpotSelector(int selector);
 
-} // namespace platform
+} // namespace formats
 
 // The tables live from the start to the end of one page decode; two decodes never overlap.
 void BuildCoverageTable4();
@@ -40,4 +40,4 @@ void FreeCoverageTables();
 // Maps a black level from `blackLevelMode` onto the scale of `table` by the fixed list, in
 // place. Equal scales, another mode, no table, level 0 and levels above the source scale's top
 // stay as they are.
-void RemapLevel(int blackLevelMode, std::uint8_t& level, const platform::CoverageTable* table);
+void RemapLevel(int blackLevelMode, std::uint8_t& level, const formats::CoverageTable* table);

@@ -12,7 +12,7 @@
 #include <immintrin.h>
 #endif
 
-namespace platform {
+namespace formats {
 namespace {
 
 // One plane as the compositions read it: a level of 0 wherever it has no pixel.
@@ -362,4 +362,4 @@ void ComposeFivePlanes(CBitmapData& output, std::span<const CBitmapData* const> 
         });
 }
 
-} // namespace platform
+} // namespace formats

@@ -7,7 +7,7 @@
 
 class CBitmapData;
 
-namespace platform {
+namespace formats {
 
 // Both compositions cover the output's width and height; the output must be a 24-bit buffer
 // with storage (anything else is left alone). Levels are read from 4-bit planes; where a plane
@@ -28,4 +28,4 @@ void ComposeFivePlanes(CBitmapData& output, std::span<const CBitmapData* const> 
                        const CBitmapData* blackPlane, int altLevelMode, const CoverageTable* table,
                        int spotSelector);
 
-} // namespace platform
+} // namespace formats

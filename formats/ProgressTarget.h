@@ -1,7 +1,7 @@
 // Where long image operations report how far they have got.
 #pragma once
 
-namespace platform {
+namespace formats {
 
 // Receives progress values (a percentage, or a count) from a worker. The viewer implements it
 // by posting an event to a window, so PostProgress must return at once and may be called from
@@ -21,4 +21,4 @@ inline void PostProgress(ProgressTarget* target, int value)
     }
 }
 
-} // namespace platform
+} // namespace formats

@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-namespace platform {
+namespace formats {
 namespace {
 
 // Which source pixels a target pixel covers, on a line of `from` source pixels stretched onto
@@ -227,4 +227,4 @@ bool StretchWhiteOnBlack(const CBitmapData& source, int sourceWidth, int sourceH
     return true;
 }
 
-} // namespace platform
+} // namespace formats

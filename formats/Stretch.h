@@ -3,7 +3,7 @@
 
 class CBitmapData;
 
-namespace platform {
+namespace formats {
 
 // Stretches all of a 24-bit `source` onto all of a 24-bit `target`: each target pixel is the
 // average, channel by channel, of the source area that it covers (partly covered source pixels
@@ -19,4 +19,4 @@ bool StretchHalftone(const CBitmapData& source, CBitmapData& target);
 bool StretchWhiteOnBlack(const CBitmapData& source, int sourceWidth, int sourceHeight,
                          CBitmapData& target);
 
-} // namespace platform
+} // namespace formats

@@ -99,7 +99,7 @@ TEST(CBitmapDataTest, ClearZeroesAndDetachHandsOverTheStorage)
     bitmap.Clear();
     EXPECT_EQ(bitmap.m_pBits[7], 0);
     std::uint8_t* const bits = bitmap.m_pBits;
-    const platform::PixelBuffer storage = bitmap.Detach();
+    const formats::PixelBuffer storage = bitmap.Detach();
     EXPECT_EQ(storage.Data(), bits);
     EXPECT_EQ(bitmap.m_pBits, nullptr);
     EXPECT_EQ(bitmap.m_pInfo, nullptr);

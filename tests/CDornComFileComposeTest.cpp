@@ -31,7 +31,7 @@ TEST(CDornComFileComposeTest, ComposesTheReadersPlanesWithItsHeader)
     reader.m_pJobHeader->nAltLevelMode = 3;
     CBitmapData output;
     ASSERT_TRUE(output.Create(4, 1, 24));
-    const platform::CoverageTable* table = platform::CoverageTableForLevelMode(2);
+    const formats::CoverageTable* table = formats::CoverageTableForLevelMode(2);
     reader.ComposePlanes(&output, table); // no planes yet: no ink
     EXPECT_EQ(Pixel(output, 3), 0xFFFFFF);
 
@@ -43,11 +43,11 @@ TEST(CDornComFileComposeTest, ComposesTheReadersPlanesWithItsHeader)
     reader.m_pBlackPlane->m_pBits[1] = 0x30;     // pixel 2: 12-level black 3, 8-level 2
     reader.ComposePlanes(&output, table);        // black in the table's own scale
     EXPECT_EQ(Pixel(output, 2), 0x5E5E5E);       // T[0][3] = 94
-    platform::SetSpotSelector(4);
+    formats::SetSpotSelector(4);
     reader.ComposePlanes5(&output, table);
     EXPECT_EQ(Pixel(output, 0), 0x7878FF);
     EXPECT_EQ(Pixel(output, 2), 0x787878); // 255 - L[2]
-    platform::SetSpotSelector(7);
+    formats::SetSpotSelector(7);
     reader.ComposePlanes5(&output, table);
     EXPECT_EQ(Pixel(output, 0), 0x787878);
     FreeCoverageTables();

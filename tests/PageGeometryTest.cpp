@@ -11,7 +11,7 @@
 
 namespace {
 
-using Words = platform::PageRotationWords;
+using Words = formats::PageRotationWords;
 
 TEST(PageGeometryTest, FitToBoxLimitsAndCorrectsForResolution)
 {
@@ -28,14 +28,14 @@ TEST(PageGeometryTest, FitToBoxLimitsAndCorrectsForResolution)
     for (const auto& c : cases) {
         int width = 0;
         int height = 0;
-        ASSERT_TRUE(platform::FitToBox(c.width, c.height, c.box, c.rx, c.ry, width, height));
+        ASSERT_TRUE(formats::FitToBox(c.width, c.height, c.box, c.rx, c.ry, width, height));
         EXPECT_EQ(std::pair(width, height), std::pair(c.fittedWidth, c.fittedHeight))
             << c.width << "x" << c.height << " at " << c.rx << "/" << c.ry;
     }
     int width = 0;
     int height = 0;
-    EXPECT_FALSE(platform::FitToBox(0, 10, 120, 600, 600, width, height));
-    EXPECT_FALSE(platform::FitToBox(100, 100, 1000, 1, 9999999, width, height)); // > 32 bits
+    EXPECT_FALSE(formats::FitToBox(0, 10, 120, 600, 600, width, height));
+    EXPECT_FALSE(formats::FitToBox(100, 100, 1000, 1, 9999999, width, height)); // > 32 bits
 }
 
 TEST(PageGeometryTest, RotateBitmapTurnsByQuartersOnly)
@@ -125,7 +125,7 @@ TEST(PageGeometryTest, PageRotationSteps)
         {"header code 3", with([](Words& w) { w.nOrientation = 3; }), 180},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(platform::PageRotation(c.words), c.angle) << c.name;
+        EXPECT_EQ(formats::PageRotation(c.words), c.angle) << c.name;
     }
 }
 

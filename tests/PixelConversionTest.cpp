@@ -15,7 +15,7 @@
 
 namespace {
 
-using platform::CoverageTable;
+using formats::CoverageTable;
 using Pixel = std::tuple<int, int, int>; // blue, green, red
 using Levels = std::array<int, 5>;       // c0, c1, c2, spot or black, black
 
@@ -31,7 +31,7 @@ protected:
     void TearDown() override { FreeCoverageTables(); }
     static const CoverageTable& Table(int mode)
     {
-        return *platform::CoverageTableForLevelMode(mode);
+        return *formats::CoverageTableForLevelMode(mode);
     }
 };
 
@@ -90,9 +90,9 @@ struct Planes
         CBitmapData& output = *made;
         EXPECT_TRUE(output.Create(planes[0].m_nWidth, planes[0].m_nHeight, 24));
         if (five) {
-            platform::ComposeFivePlanes(output, Colour(4), &planes[4], altMode, table, selector);
+            formats::ComposeFivePlanes(output, Colour(4), &planes[4], altMode, table, selector);
         } else {
-            platform::ComposeFourPlanes(output, Colour(3), &planes[4], table);
+            formats::ComposeFourPlanes(output, Colour(3), &planes[4], table);
         }
         return made;
     }
@@ -126,7 +126,7 @@ TEST_F(PixelConversionTest, LaddersGiveTheKnownListsAndTables)
     EXPECT_EQ(Table(3).entries[10][10], 2u);
 
     FreeCoverageTables();
-    EXPECT_EQ(platform::CoverageTableForLevelMode(2), nullptr);
+    EXPECT_EQ(formats::CoverageTableForLevelMode(2), nullptr);
 }
 
 TEST_F(PixelConversionTest, RemapLevelFollowsTheFixedList)
@@ -184,7 +184,7 @@ TEST_F(PixelConversionTest, CompositionExamples)
         Planes planes(3, 1);
         planes.Set(1, 0, c.levels); // an odd pixel
         planes.Set(2, 0, c.levels); // an even one
-        const auto output = planes.Compose(c.five, platform::CoverageTableForLevelMode(c.levelMode),
+        const auto output = planes.Compose(c.five, formats::CoverageTableForLevelMode(c.levelMode),
                                            c.altMode, c.selector);
         EXPECT_EQ(Get(*output, 1, 0), c.expected) << c.five << " " << c.levels[0] << c.levels[3];
         EXPECT_EQ(Get(*output, 2, 0), c.expected) << c.five << " " << c.levels[0] << c.levels[3];
@@ -204,7 +204,7 @@ TEST_F(PixelConversionTest, PartsNotCoveredByAPlaneCountAsLevelZero)
     planes[1] = nullptr;
     CBitmapData output;
     ASSERT_TRUE(output.Create(5, 4, 24));
-    platform::ComposeFivePlanes(output, planes, &black, 2, &Table(2), 7);
+    formats::ComposeFivePlanes(output, planes, &black, 2, &Table(2), 7);
     EXPECT_EQ(Get(output, 2, 1), (Pixel{0, 0, 0}));
     EXPECT_EQ(Get(output, 3, 0), (Pixel{255, 255, 255}));
     EXPECT_EQ(Get(output, 0, 2), (Pixel{255, 255, 255}));

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-class ProgressRecorder : public platform::ProgressTarget
+class ProgressRecorder : public formats::ProgressTarget
 {
 public:
     void PostProgress(int value) override { values.push_back(value); }

@@ -55,7 +55,7 @@ TEST(StretchTest, HalftoneKeepsAUniformColourAtAnyRatio)
         }
         CBitmapData target;
         ASSERT_TRUE(target.Create(s[2], s[3], 24));
-        ASSERT_TRUE(platform::StretchHalftone(source, target));
+        ASSERT_TRUE(formats::StretchHalftone(source, target));
         std::vector<int> expected;
         for (int x = 0; x < s[2]; ++x) {
             expected.insert(expected.end(), {201, 7, 255});
@@ -74,19 +74,19 @@ TEST(StretchTest, HalftoneAveragesTheAreaEachPixelCovers)
         Make(3, 24, {{0, 90, 255, 30, 90, 0, 60, 90, 100}, {0, 90, 255, 30, 90, 0, 60, 90, 100}});
     CBitmapData two;
     ASSERT_TRUE(two.Create(2, 1, 24));
-    ASSERT_TRUE(platform::StretchHalftone(*three, two));
+    ASSERT_TRUE(formats::StretchHalftone(*three, two));
     EXPECT_EQ(Row(two, 0), (std::vector<int>{10, 90, 170, 50, 90, 67}));
 
     const auto square = Make(2, 24, {{0, 0, 0, 255, 1, 3}, {0, 0, 0, 255, 0, 3}});
     CBitmapData one;
     ASSERT_TRUE(one.Create(1, 1, 24));
-    ASSERT_TRUE(platform::StretchHalftone(*square, one));
+    ASSERT_TRUE(formats::StretchHalftone(*square, one));
     EXPECT_EQ(Row(one, 0), (std::vector<int>{128, 0, 2})); // 127.5, 0.25, 1.5
 
     CBitmapData plane; // only 24-bit buffers
     ASSERT_TRUE(plane.Create(2, 2, 4));
-    EXPECT_FALSE(platform::StretchHalftone(plane, one));
-    EXPECT_FALSE(platform::StretchHalftone(*square, plane));
+    EXPECT_FALSE(formats::StretchHalftone(plane, one));
+    EXPECT_FALSE(formats::StretchHalftone(*square, plane));
 }
 
 TEST(StretchTest, WhiteOnBlackCombinesDroppedPixelsByOr)
@@ -95,7 +95,7 @@ TEST(StretchTest, WhiteOnBlackCombinesDroppedPixelsByOr)
         6, 4, {{1, 0, 0, 0, 0, 0}, {0, 2, 0, 0, 0, 0}, {0, 0, 0, 0, 8, 0}, {0, 0, 0, 0, 0, 4}});
     CBitmapData target;
     ASSERT_TRUE(target.Create(3, 2, 4));
-    ASSERT_TRUE(platform::StretchWhiteOnBlack(*source, 6, 4, target));
+    ASSERT_TRUE(formats::StretchWhiteOnBlack(*source, 6, 4, target));
     EXPECT_EQ(Row(target, 0), (std::vector<int>{3, 0, 0}));
     EXPECT_EQ(Row(target, 1), (std::vector<int>{0, 0, 12}));
 }
@@ -106,14 +106,14 @@ TEST(StretchTest, WhiteOnBlackRepeatsPixelsOfTheTopLeftArea)
     const auto source = Make(4, 4, {{5, 0, 0, 15}, {0, 0, 7, 0}, {15, 0, 0, 0}});
     CBitmapData target;
     ASSERT_TRUE(target.Create(7, 4, 4));
-    ASSERT_TRUE(platform::StretchWhiteOnBlack(*source, 3, 2, target));
+    ASSERT_TRUE(formats::StretchWhiteOnBlack(*source, 3, 2, target));
     EXPECT_EQ(Row(target, 0), (std::vector<int>{5, 5, 5, 0, 0, 0, 0}));
     EXPECT_EQ(Row(target, 3), (std::vector<int>{0, 0, 0, 0, 0, 7, 7}));
     EXPECT_EQ(target.m_pBits[3] & 0x0F, 0); // the nibble beyond an odd width
 
-    EXPECT_FALSE(platform::StretchWhiteOnBlack(*source, 5, 3, target));
-    EXPECT_FALSE(platform::StretchWhiteOnBlack(*source, 4, 4, target));
-    EXPECT_FALSE(platform::StretchWhiteOnBlack(*source, 0, 3, target));
+    EXPECT_FALSE(formats::StretchWhiteOnBlack(*source, 5, 3, target));
+    EXPECT_FALSE(formats::StretchWhiteOnBlack(*source, 4, 4, target));
+    EXPECT_FALSE(formats::StretchWhiteOnBlack(*source, 0, 3, target));
 }
 
 } // namespace
