@@ -64,7 +64,7 @@ void CDornComFile::ComposePlanes(CBitmapData* output, const formats::CoverageTab
 {
     if (output != nullptr) {
         formats::ComposeFourPlanes(*output, ColourPlanes<3>(m_pColorPlanes), m_pBlackPlane.get(),
-                                    table);
+                                   table);
     }
 }
 
@@ -73,6 +73,6 @@ void CDornComFile::ComposePlanes5(CBitmapData* output, const formats::CoverageTa
     if (output != nullptr) {
         const int altLevelMode = m_pJobHeader ? m_pJobHeader->nAltLevelMode : 0;
         formats::ComposeFivePlanes(*output, ColourPlanes<4>(m_pColorPlanes), m_pBlackPlane.get(),
-                                    altLevelMode, table, formats::GetSpotSelector());
+                                   altLevelMode, table, formats::GetSpotSelector());
     }
 }

@@ -126,8 +126,7 @@ int ScaleIntoBox(const CBitmapData& source, int box, int resolutionX, int resolu
 
 } // namespace formats
 
-int RotateBitmap(std::unique_ptr<CBitmapData>& bitmap, int angle,
-                 formats::ProgressTarget* progress)
+int RotateBitmap(std::unique_ptr<CBitmapData>& bitmap, int angle, formats::ProgressTarget* progress)
 {
     if (angle != 0 && angle != 90 && angle != 180 && angle != 270) {
         return -1;
