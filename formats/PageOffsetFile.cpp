@@ -3,7 +3,6 @@
 #include "formats/NumberParsing.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
-#include "platform/MappedFile.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>
@@ -25,7 +24,10 @@ constexpr std::size_t kPageDigits = 8;
 constexpr std::size_t kHexDigits = 16;
 // "PPPPPPPP,SSSSSSSSSSSSSSSS,LLLLLLLLLLLLLLLL\r\n" with room for a 10-digit page number.
 constexpr std::size_t kMaxLineSize = 10 + 1 + kHexDigits + 1 + kHexDigits + 2;
+// The shortest valid line: "PPPPPPPP,SSSSSSSSSSSSSSSS,LLLLLLLLLLLLLLLL" and LF, bar the last.
+constexpr std::size_t kMinLineSize = kPageDigits + 1 + kHexDigits + 1 + kHexDigits;
 constexpr std::size_t kWriteChunk = std::size_t{64} << 10;
+constexpr std::size_t kReadChunk = std::size_t{64} << 10;
 constexpr int kTemporaryNameAttempts = 8;
 
 struct FileCloser
@@ -55,19 +57,13 @@ bool ParseLine(std::string_view line, tagDORNPAGEPOS& record)
            ParseOffsetField(line.substr(second + 1), record.nLength);
 }
 
+// Parses the whole lines of `bytes`; false at the first line that is refused.
 bool ParseLines(std::string_view bytes, std::vector<tagDORNPAGEPOS>& records)
 {
-    platform::LineReader reader(bytes, platform::LineText::Utf8);
+    // A valid line is ASCII, so a line that is not UTF-8 fails its fields anyway.
+    platform::LineReader reader(bytes, platform::LineText::Bytes);
     std::string_view line;
-    for (;;) {
-        switch (reader.Next(line)) {
-        case platform::LineResult::End:
-            return true;
-        case platform::LineResult::InvalidText:
-            return false;
-        case platform::LineResult::Line:
-            break;
-        }
+    while (reader.Next(line) == platform::LineResult::Line) {
         if (line.empty()) {
             continue;
         }
@@ -76,6 +72,52 @@ bool ParseLines(std::string_view bytes, std::vector<tagDORNPAGEPOS>& records)
             return false;
         }
         records.push_back(record);
+    }
+    return true;
+}
+
+// Reads the file in chunks of whole lines through one fixed buffer: memory stays small
+// whatever the file holds, and a bad file fails at its first bad line.
+bool ReadRecords(std::FILE* file, std::vector<tagDORNPAGEPOS>& records)
+{
+    constexpr std::string_view kMark = platform::kUtf8ByteOrderMark;
+    std::vector<char> buffer(kReadChunk);
+    const auto at = [&buffer](std::size_t i) {
+        return buffer.begin() + static_cast<std::ptrdiff_t>(i);
+    };
+    std::size_t held = 0;
+    bool atStart = true;
+    for (;;) {
+        const std::size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held, file);
+        if (got == 0 && std::ferror(file) != 0) {
+            return false;
+        }
+        held += got;
+        const bool atEnd = got == 0;
+        if (atStart && (held >= kMark.size() || atEnd)) {
+            if (std::string_view(buffer.data(), held).starts_with(kMark)) {
+                std::copy(at(kMark.size()), at(held), buffer.begin());
+                held -= kMark.size();
+            }
+            atStart = false;
+        }
+        const std::string_view text(buffer.data(), held);
+        const std::size_t lastEnd = text.rfind('\n');
+        const std::size_t whole =
+            atEnd ? held : (lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
+        if (!atStart && !ParseLines(text.substr(0, whole), records)) {
+            return false;
+        }
+        if (atEnd) {
+            return true;
+        }
+        if (whole == 0 && held == buffer.size()) {
+            return false; // a line longer than the buffer is no index line
+        }
+        if (!atStart) {
+            std::copy(at(whole), at(held), buffer.begin());
+            held -= whole;
+        }
     }
 }
 
@@ -242,21 +284,25 @@ int ReadPageOffsetFile(std::string_view path, std::unique_ptr<std::vector<tagDOR
         if (!std::filesystem::is_regular_file(name, error)) {
             return -1;
         }
-        // Others may write the file while we read it, so we read a private copy rather than
-        // a mapping that a shrinking file would pull away.
-        platform::MappedFile content;
-        {
-            const FilePtr file(std::fopen(name.c_str(), "rb"));
-            if (file == nullptr || !content.Load(file.get(), platform::FileLoad::Copy)) {
-                return -1;
-            }
-        }
-        auto records = std::make_unique<std::vector<tagDORNPAGEPOS>>();
-        if (!ParseLines(content.Bytes(), *records)) {
+        const FilePtr file(std::fopen(name.c_str(), "rb"));
+        if (file == nullptr) {
             return -1;
         }
-        // Sorting first finds a repeated page number among neighbours, in linear time.
-        std::sort(records->begin(), records->end(), ComparePagePos);
+        auto records = std::make_unique<std::vector<tagDORNPAGEPOS>>();
+        // Every record takes at least kMinLineSize bytes.
+        const std::uintmax_t size = std::filesystem::file_size(name, error);
+        if (!error) {
+            records->reserve(static_cast<std::size_t>(
+                std::min<std::uintmax_t>(size / kMinLineSize + 1, kMaxPageIndexRecords)));
+        }
+        if (!ReadRecords(file.get(), *records)) {
+            return -1;
+        }
+        // Written files come in page order already; sorted, a repeated page number lies
+        // next to its twin.
+        if (!std::is_sorted(records->begin(), records->end(), ComparePagePos)) {
+            std::sort(records->begin(), records->end(), ComparePagePos);
+        }
         const auto repeated = std::adjacent_find(
             records->begin(), records->end(),
             [](const tagDORNPAGEPOS& a, const tagDORNPAGEPOS& b) { return a.nPage == b.nPage; });

@@ -118,34 +118,21 @@ TEST_F(PageLayoutTest, OrientationComesFromHOnlyForStylesOneAndTwo)
     }
 }
 
-TEST_F(PageLayoutTest, CountsRunsOfMarks)
+TEST_F(PageLayoutTest, CarriesMarkRunsAndSelectorValues)
 {
-    Open(kHash9, {"?<1>t?<0>P?<1>t?<0>P?<2>t?<0>P?<0;2>K?<0>P?<0;7>K?<0>P?<1>t?<3>P"});
+    Open(kHash9, {"?<1>t?<103;2>x?<104;1>x?<0>P?<1>t?<103;3>x?<0>P?<2>t?<0>P?<0;2>K?<104>x?<0>P"
+                  "?<0;7>K?<0>P?<1>t?<3>P"});
     ASSERT_EQ(m_file->LoadPageLayout(1), 0);
-    struct Marks
-    {
-        std::int32_t value, mark1Run, mark2Run;
-        bool operator==(const Marks&) const = default;
-    };
-    std::vector<Marks> marks;
+    // Mark value, mark-1 run, mark-2 run, 'x' 103 and 104 values.
+    std::vector<std::vector<std::int32_t>> values;
     for (const tagDORNSUBPAGEINFO& info : SubPages()) {
-        marks.push_back({info.nMarkValue, info.nMark1Run, info.nMark2Run});
+        values.push_back(
+            {info.nMarkValue, info.nMark1Run, info.nMark2Run, info.nValueX103, info.nValueX104});
     }
-    const std::vector<Marks> expected = {{1, 1, 0}, {1, 2, 0}, {2, 0, 1},
-                                         {2, 0, 2}, {7, 0, 2}, {1, 1, 0}};
-    EXPECT_TRUE(marks == expected);
-}
-
-TEST_F(PageLayoutTest, TakesSelectorValuesOfX)
-{
-    Open(kHash9, {"?<103;2>x?<104;1>x?<0>P?<103;3>x?<0>P?<104>x?<103;-1;9>x?<0>P"});
-    ASSERT_EQ(m_file->LoadPageLayout(1), 0);
-    std::vector<std::int32_t> values;
-    for (const tagDORNSUBPAGEINFO& info : SubPages()) {
-        values.push_back(info.nValueX103);
-        values.push_back(info.nValueX104);
-    }
-    EXPECT_EQ(values, (std::vector<std::int32_t>{2, 1, 0, 1, 0, 0}));
+    const std::vector<std::vector<std::int32_t>> expected = {{1, 1, 0, 2, 1}, {1, 2, 0, 0, 1},
+                                                             {2, 0, 1, 0, 1}, {2, 0, 2, 0, 0},
+                                                             {7, 0, 2, 0, 0}, {1, 1, 0, 0, 0}};
+    EXPECT_EQ(values, expected);
 }
 
 TEST_F(PageLayoutTest, OrdersSubPagesByImposition)

@@ -86,6 +86,28 @@ TEST_F(PageOffsetFileTest, ReadsLinesInEitherOrderAndEncoding)
                                         {99999999, 0xFFFFFFFFFFFFFFFF, 0}}));
 }
 
+TEST_F(PageOffsetFileTest, ReadsLinesAcrossItsReadChunks)
+{
+    // The file is read 64 KiB at a time: a CR LF split between two reads, many empty lines,
+    // and a run of lines crossing several reads.
+    const std::string split = "\xEF\xBB\xBF" + std::string(65536 - 3 - 43, '\n') + kLine2 + "\r\n";
+    ASSERT_EQ(split[65535], '\r');
+    ASSERT_EQ(Read(split + kLine1), 0);
+    EXPECT_EQ(Flatten(*m_index), kTwoPages);
+
+    std::string many(200000, '\n');
+    Index expected;
+    for (std::uint32_t page = 1; page <= 4000; ++page) {
+        const std::string number = std::to_string(100000000 + page).substr(1);
+        many += number + ",0000000000000000," + "000000000000" + number.substr(4) + "\r\n";
+        expected.emplace_back(page, 0, std::stoull(number.substr(4), nullptr, 16));
+    }
+    ASSERT_EQ(Read(many), 0);
+    EXPECT_EQ(Flatten(*m_index), expected);
+
+    EXPECT_EQ(Read(kLine1 + "\n" + std::string(70000, '0') + "\n"), -1) << "a line of 70000 bytes";
+}
+
 TEST_F(PageOffsetFileTest, RefusesTheWholeFileForOneBadLine)
 {
     const std::pair<const char*, std::string> cases[] = {
@@ -121,27 +143,6 @@ TEST_F(PageOffsetFileTest, RefusesWhatIsNoFile)
     EXPECT_EQ(ReadPageOffsetFile(m_folder / "missing.adr", index), -1);
     EXPECT_EQ(ReadPageOffsetFile(m_folder.MakeFolder("folder.adr"), index), -1);
     EXPECT_EQ(index, nullptr);
-}
-
-TEST(PageOffsetFileFieldTest, PageNumberIsExactlyEightDigits)
-{
-    const std::pair<const char*, std::int64_t> cases[] = {
-        {"00000000", 0},
-        {"00000001", 1},
-        {"99999999", 99999999},
-        {"12345678", 12345678},
-        {"0000001", -1},
-        {"000000001", -1},
-        {"", -1},
-        {"0000000a", -1},
-        {"-0000001", -1},
-        {" 0000001", -1},
-    };
-    for (const auto& [field, value] : cases) {
-        std::uint32_t page = 4242;
-        EXPECT_EQ(ParseAdrPageNumber(field, page), value >= 0) << field;
-        EXPECT_EQ(page, value >= 0 ? static_cast<std::uint32_t>(value) : 4242u) << field;
-    }
 }
 
 TEST_F(PageOffsetFileTest, WritesMarkAndCrLfLinesThatReadBack)
