@@ -7,13 +7,17 @@
 #include "formats/CZipFile.h"
 #include "formats/FileHelpers.h"
 #include "formats/JobLogFile.h"
+#include "formats/PageOffsetFile.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kPassword = "secret";
-const std::vector<std::string> kReaders = {"joblog", "zip", "stream"};
+const std::vector<std::string> kReaders = {"joblog", "zip", "stream", "adr"};
 
 std::string Joined(const std::vector<std::string>& names)
 {
@@ -143,16 +147,62 @@ INSTANTIATE_TEST_SUITE_P(Corpus, HostileZipTest, ::testing::ValuesIn(LoadHostile
 class HostileStreamTest : public ::testing::TestWithParam<HostileInput>
 {};
 
+// The layouts of the index's distinct pages, in index order (at most 16): the number of
+// sub-pages shown, or F for a failure.
+std::string LayOutPages(CDornComFile& stream)
+{
+    std::vector<std::string> results;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> seen;
+    for (const tagDORNPAGEPOS& record : *stream.m_pPageIndex) {
+        if (seen.size() == 16) {
+            break;
+        }
+        if (seen.emplace(record.nStart, record.nLength).second) {
+            results.push_back(stream.LoadPageLayout(record.nPage) == 0
+                                  ? std::to_string(stream.m_pSubPages->size())
+                                  : "F");
+        }
+    }
+    return Joined(results);
+}
+
+// header: ReadJobHeader; index: BuildPageIndex's record count, or -1; layouts: LayOutPages.
 TEST_P(HostileStreamTest, ReadersGiveTheirResults)
 {
     const HostileInput& input = GetParam();
     CDornComFile stream;
     ASSERT_EQ(stream.Open(input.Path()), 0);
-    EXPECT_EQ(stream.ReadJobHeader(), input.GetInt("header"));
+    ASSERT_EQ(stream.ReadJobHeader(), input.GetInt("header"));
+    if (input.GetInt("header") != 0) {
+        return;
+    }
+    const int index = stream.BuildPageIndex();
+    ASSERT_EQ(index == 0 ? std::to_string(stream.m_pPageIndex->size()) : "-1", input.Get("index"));
+    if (index == 0) {
+        EXPECT_EQ(LayOutPages(stream), input.Get("layouts"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, HostileStreamTest,
                          ::testing::ValuesIn(LoadHostileInputs("stream")),
+                         [](const auto& info) { return HostileTestName(info.param); });
+
+class HostileAdrTest : public ::testing::TestWithParam<HostileInput>
+{};
+
+TEST_P(HostileAdrTest, ReadGivesItsResult)
+{
+    const HostileInput& input = GetParam();
+    std::unique_ptr<std::vector<tagDORNPAGEPOS>> index;
+    ASSERT_EQ(ReadPageOffsetFile(input.Path(), index), input.GetInt("read"));
+    if (input.GetInt("read") == 0) {
+        EXPECT_EQ(index->size(), static_cast<std::size_t>(input.GetInt("pages")));
+    } else {
+        EXPECT_FALSE(index);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, HostileAdrTest, ::testing::ValuesIn(LoadHostileInputs("adr")),
                          [](const auto& info) { return HostileTestName(info.param); });
 
 // Inputs too large to keep as files, and folder shapes, are made on the spot.
