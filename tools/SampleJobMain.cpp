@@ -1,0 +1,165 @@
+// pyrn-samplejob: writes a made-up job (log archive, protected copy, page-image stream) into a
+// folder, the same bytes for the same seed and parameters.
+#include "tools/SampleFolder.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pyrn-samplejob [options] FOLDER\n"
+    "  --seed N            random seed (default 1)\n"
+    "  --name BASE         base name of the files (default SampleJob)\n"
+    "  --mails N           mails requested (default 6)\n"
+    "  --letters N         letter sheets per mail (default 2)\n"
+    "  --simplex           letters printed on one side\n"
+    "  --retries N         mail attempts that fail and are made again\n"
+    "  --suspensions N     suspensions after a stacked letter\n"
+    "  --errors N          errors between a feed and its stacking\n"
+    "  --samples N         sample mails\n"
+    "  --interruptions N   interruptions between mails\n"
+    "  --canceled          the job is canceled instead of finished\n"
+    "  --commas 12|13      commas per line (default 13)\n"
+    "  --lf                LF line ends (default CR LF)\n"
+    "  --bom               start the log with a byte-order mark\n"
+    "  --hcf               the fourth tray is the high capacity feeder\n"
+    "  --digest KIND       correct, wrong, hex or short\n"
+    "  --layout KIND       normal, third, folder or nested\n"
+    "  --password PW       also write BASEProtected.zip and password.txt\n"
+    "  --pkware            protect with PKWARE encryption (default AES-256)\n"
+    "  --loose             also write the log and the digest beside the archive\n";
+
+bool ParseNumber(std::string_view text, uint64_t& value)
+{
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end && !text.empty();
+}
+
+bool ParseNumber(std::string_view text, uint32_t& value)
+{
+    uint64_t wide = 0;
+    if (!ParseNumber(text, wide) || wide > 0xFFFFFFFFULL) {
+        return false;
+    }
+    value = static_cast<uint32_t>(wide);
+    return true;
+}
+
+int Fail(const char* message, std::string_view detail = {})
+{
+    std::fprintf(stderr, "pyrn-samplejob: %s%.*s\n%s", message, static_cast<int>(detail.size()),
+                 detail.data(), kUsage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    samplejob::SampleFolderOptions options;
+    samplejob::JobLogOptions& log = options.log;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&](std::string_view& out) {
+            if (i + 1 >= argc) {
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string_view text;
+        auto number32 = [&](uint32_t& out) { return value(text) && ParseNumber(text, out); };
+        bool ok = true;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--seed") {
+            ok = value(text) && ParseNumber(text, log.seed);
+        } else if (arg == "--name") {
+            ok = value(text) && !text.empty();
+            options.baseName = text;
+        } else if (arg == "--mails") {
+            ok = number32(log.mails) && log.mails <= 10000000;
+        } else if (arg == "--letters") {
+            ok = number32(log.letters) && log.letters <= 1000;
+        } else if (arg == "--simplex") {
+            log.duplex = false;
+        } else if (arg == "--retries") {
+            ok = number32(log.retries);
+        } else if (arg == "--suspensions") {
+            ok = number32(log.suspensions);
+        } else if (arg == "--errors") {
+            ok = number32(log.errors);
+        } else if (arg == "--samples") {
+            ok = number32(log.sampleMails);
+        } else if (arg == "--interruptions") {
+            ok = number32(log.interruptions);
+        } else if (arg == "--canceled") {
+            log.end = samplejob::JobEnd::Canceled;
+        } else if (arg == "--commas") {
+            ok = value(text) && (text == "12" || text == "13");
+            log.commas = text == "12" ? 12 : 13;
+        } else if (arg == "--lf") {
+            log.lineEnd = samplejob::LineEnd::Lf;
+        } else if (arg == "--bom") {
+            log.byteOrderMark = true;
+        } else if (arg == "--hcf") {
+            log.highCapacityFeeder = true;
+        } else if (arg == "--digest") {
+            ok = value(text);
+            if (text == "correct") {
+                options.digest = samplejob::DigestKind::Correct;
+            } else if (text == "wrong") {
+                options.digest = samplejob::DigestKind::Wrong;
+            } else if (text == "hex") {
+                options.digest = samplejob::DigestKind::HexText;
+            } else if (text == "short") {
+                options.digest = samplejob::DigestKind::Short;
+            } else {
+                ok = false;
+            }
+        } else if (arg == "--layout") {
+            ok = value(text);
+            if (text == "normal") {
+                options.layout = samplejob::ArchiveLayout::LogAndDigest;
+            } else if (text == "third") {
+                options.layout = samplejob::ArchiveLayout::ThirdMember;
+            } else if (text == "folder") {
+                options.layout = samplejob::ArchiveLayout::EmptySubFolder;
+            } else if (text == "nested") {
+                options.layout = samplejob::ArchiveLayout::MembersInSubFolder;
+            } else {
+                ok = false;
+            }
+        } else if (arg == "--password") {
+            // The viewer's password dialog takes at most 8 characters.
+            ok = value(text) && !text.empty() && text.size() <= 8;
+            options.password = text;
+        } else if (arg == "--pkware") {
+            options.protection = samplejob::ArchiveEncryption::Pkware;
+        } else if (arg == "--loose") {
+            options.looseFiles = true;
+        } else if (!arg.empty() && arg[0] != '-' && options.folder.empty()) {
+            options.folder = arg;
+        } else {
+            return Fail("unknown argument: ", arg);
+        }
+        if (!ok) {
+            return Fail("bad value for ", arg);
+        }
+    }
+    if (options.folder.empty()) {
+        return Fail("no output folder");
+    }
+    if (samplejob::WriteSampleFolder(options) != 0) {
+        std::fprintf(stderr, "pyrn-samplejob: cannot write the sample job into %s\n",
+                     options.folder.c_str());
+        return 1;
+    }
+    return 0;
+}
