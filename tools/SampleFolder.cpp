@@ -1,5 +1,6 @@
 #include "tools/SampleFolder.h"
 
+#include "tools/PageIndexFile.h"
 #include "tools/SampleFiles.h"
 
 #include <filesystem>
@@ -32,6 +33,17 @@ int WriteSampleFolder(const SampleFolderOptions& options)
     if (options.looseFiles && (WriteWholeFile(pathOf(options.baseName + ".csv"), log) != 0 ||
                                WriteWholeFile(pathOf(options.baseName + ".mll"), digest) != 0)) {
         return -1;
+    }
+    if (options.writeStream) {
+        PageStreamLayout layout;
+        if (WritePageStream(pathOf(options.baseName + ".prn"), options.log, options.stream,
+                            &layout) != 0) {
+            return -1;
+        }
+        if (options.writeIndexFile &&
+            WritePageIndexFile(pathOf(options.baseName + ".adr"), ExpectedPageIndex(layout)) != 0) {
+            return -1;
+        }
     }
     return 0;
 }

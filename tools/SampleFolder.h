@@ -2,6 +2,7 @@
 // optionally a password-protected copy, and the page-image stream beside them.
 #pragma once
 
+#include "tools/PageStream.h"
 #include "tools/SampleArchive.h"
 #include "tools/SampleDigest.h"
 #include "tools/SampleJobLog.h"
@@ -19,7 +20,11 @@ struct SampleFolderOptions
     ArchiveLayout layout = ArchiveLayout::LogAndDigest;
     std::string password; // not empty: also "<base>Protected.zip" and "password.txt"
     ArchiveEncryption protection = ArchiveEncryption::Aes256;
-    bool looseFiles = false; // also the log and digest beside the archive
+    bool looseFiles = false;
+    bool writeStream = true; // "<base>.prn" beside the archives
+    PageStreamOptions stream;
+    bool writeIndexFile =
+        false; // "<base>.adr" beside the stream // also the log and digest beside the archive
 };
 
 // 0, or -1 when a file cannot be written.

@@ -1,5 +1,6 @@
 // pyrn-samplejob: writes a made-up job (log archive, protected copy, page-image stream) into a
-// folder, the same bytes for the same seed and parameters.
+// folder, the same bytes for the same seed and parameters (protected archives aside, whose
+// encryption is salted).
 #include "tools/SampleFolder.h"
 
 #include <charconv>
@@ -31,7 +32,41 @@ constexpr const char* kUsage =
     "  --layout KIND       normal, third, folder or nested\n"
     "  --password PW       also write BASEProtected.zip and password.txt\n"
     "  --pkware            protect with PKWARE encryption (default AES-256)\n"
-    "  --loose             also write the log and the digest beside the archive\n";
+    "  --loose             also write the log and the digest beside the archive\n"
+    "page-image stream BASE.prn:\n"
+    "  --no-stream         write no stream\n"
+    "  --adr               also write its page index file BASE.adr\n"
+    "  --levels 2|3|4      bits per level of the colour planes (default 3)\n"
+    "  --five-plane        four colour planes (with a spot colour) and black\n"
+    "  --black-levels 2|4  bits per level of the five-plane black (default 4)\n"
+    "  --resolution N      dots per inch (default 100)\n"
+    "  --black-resolution N  dots per inch of the five-plane black\n"
+    "  --per-sub-page      orientation set per sub-page (7-parameter job command)\n"
+    "  --job-kind N        job kind of the job command\n"
+    "  --orientation N     job orientation 0..4\n"
+    "  --letter-orientation N  orientation of letters 1..4 with --per-sub-page\n"
+    "  --imposition N      imposition kind 0..4\n"
+    "  --copies N          copies command\n"
+    "  --marks             mark the first side of each mail\n"
+    "  --hidden            a hidden separator sub-page after each mail\n"
+    "  --red-spot          five-plane spot colour that leaves red alone\n"
+    "  --band-lines N      lines per band (default 64)\n"
+    "  --bare              no commands with payloads besides the bands\n"
+    "  --defect KIND       truncated, short or noend\n";
+
+bool ParseLevels(std::string_view text, samplejob::LevelMode& mode)
+{
+    if (text == "2") {
+        mode = samplejob::LevelMode::TwoBit;
+    } else if (text == "3") {
+        mode = samplejob::LevelMode::ThreeBit;
+    } else if (text == "4") {
+        mode = samplejob::LevelMode::FourBit;
+    } else {
+        return false;
+    }
+    return true;
+}
 
 bool ParseNumber(std::string_view text, uint64_t& value)
 {
@@ -63,6 +98,7 @@ int main(int argc, char** argv)
 {
     samplejob::SampleFolderOptions options;
     samplejob::JobLogOptions& log = options.log;
+    samplejob::PageStreamOptions& stream = options.stream;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         auto value = [&](std::string_view& out) {
@@ -144,6 +180,54 @@ int main(int argc, char** argv)
             options.protection = samplejob::ArchiveEncryption::Pkware;
         } else if (arg == "--loose") {
             options.looseFiles = true;
+        } else if (arg == "--no-stream") {
+            options.writeStream = false;
+        } else if (arg == "--adr") {
+            options.writeIndexFile = true;
+        } else if (arg == "--levels") {
+            ok = value(text) && ParseLevels(text, stream.levels);
+        } else if (arg == "--five-plane") {
+            stream.fivePlanes = true;
+        } else if (arg == "--black-levels") {
+            ok = value(text) && (text == "2" || text == "4") &&
+                 ParseLevels(text, stream.blackLevels);
+        } else if (arg == "--resolution") {
+            ok = number32(stream.resolution);
+        } else if (arg == "--black-resolution") {
+            ok = number32(stream.blackResolution);
+        } else if (arg == "--per-sub-page") {
+            stream.orientationPerSubPage = true;
+        } else if (arg == "--job-kind") {
+            ok = number32(stream.jobKind);
+        } else if (arg == "--orientation") {
+            ok = number32(stream.jobOrientation);
+        } else if (arg == "--letter-orientation") {
+            ok = number32(stream.letterOrientation);
+        } else if (arg == "--imposition") {
+            ok = number32(stream.impositionKind);
+        } else if (arg == "--copies") {
+            ok = number32(stream.copies);
+        } else if (arg == "--marks") {
+            stream.marks = true;
+        } else if (arg == "--hidden") {
+            stream.hiddenSubPages = true;
+        } else if (arg == "--red-spot") {
+            stream.redSpot = true;
+        } else if (arg == "--band-lines") {
+            ok = number32(stream.bandLines);
+        } else if (arg == "--bare") {
+            stream.otherCommands = false;
+        } else if (arg == "--defect") {
+            ok = value(text);
+            if (text == "truncated") {
+                stream.defect = samplejob::StreamDefect::TruncatedBand;
+            } else if (text == "short") {
+                stream.defect = samplejob::StreamDefect::ShortBand;
+            } else if (text == "noend") {
+                stream.defect = samplejob::StreamDefect::MissingEnd;
+            } else {
+                ok = false;
+            }
         } else if (!arg.empty() && arg[0] != '-' && options.folder.empty()) {
             options.folder = arg;
         } else {
