@@ -1,11 +1,10 @@
 #include "tools/PageStream.h"
 
-#include "tools/RunLengthCoding.h"
 #include "tools/SampleFiles.h"
+#include "tools/StreamCommands.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <initializer_list>
 #include <string_view>
 
 namespace samplejob {
@@ -23,51 +22,9 @@ constexpr std::string_view kHeaderPayload = "?<0>E!";
 constexpr std::string_view kHeaderPayload2 = "?<0>y";
 constexpr std::string_view kPagePayload = "?<0>P";
 
-std::string Command(char letter, std::initializer_list<int64_t> params)
-{
-    std::string text = "?";
-    if (params.size() != 0) {
-        text += '<';
-        bool first = true;
-        for (int64_t value : params) {
-            if (!first) {
-                text += ';';
-            }
-            first = false;
-            text += std::to_string(value);
-        }
-        text += '>';
-    }
-    text += letter;
-    return text;
-}
-
 int BitsOf(LevelMode mode)
 {
     return mode == LevelMode::TwoBit ? 2 : 4;
-}
-
-int BytesPerLine(LevelMode mode, int pixels)
-{
-    switch (mode) {
-    case LevelMode::TwoBit:
-        return pixels / 4;
-    case LevelMode::ThreeBit:
-        return pixels * 3 / 8;
-    case LevelMode::FourBit:
-        return pixels / 2;
-    }
-    return 0;
-}
-
-void EncodeBand(const std::string& raw, LevelMode mode, std::string& coded)
-{
-    const auto* data = reinterpret_cast<const uint8_t*>(raw.data());
-    if (mode == LevelMode::ThreeBit) {
-        EncodeRun24(data, raw.size(), coded);
-    } else {
-        EncodeRunBytes(data, raw.size(), coded);
-    }
 }
 
 int ReadingRotation(const StreamHeader& header, const StreamSubPage& subPage)
@@ -171,9 +128,6 @@ private:
     int Header();
     void Page(const SampleMail& mail, uint32_t pageNo, bool last);
     void SubPage(StreamSubPage& subPage, bool useSizeCommand, bool firstOfStream, bool lastPage);
-    void Band(int planeNo, const LevelPlane& plane, LevelMode mode, int y0, int lines,
-              bool lastPage);
-    void Origin(int x, int y);
     // Where the sub-page written at stream position i ends up after the reader's reordering.
     size_t FinalPosition(size_t i, size_t count) const;
 
@@ -181,8 +135,6 @@ private:
     const PageStreamOptions& m_options;
     StreamBytes& m_bytes;
     PageStreamLayout m_layout;
-    int m_originX = 0;
-    int m_originY = 0;
 };
 
 int StreamWriter::Header()
@@ -204,22 +156,22 @@ int StreamWriter::Header()
     }
 
     if (o.otherCommands) {
-        m_bytes.Write(Command('L', {0, 0, 0, static_cast<int64_t>(kHeaderPayload.size())}));
+        m_bytes.Write(StreamCommand('L', {0, 0, 0, static_cast<int64_t>(kHeaderPayload.size())}));
         m_bytes.Write(kHeaderPayload);
     }
     const int res = static_cast<int>(o.resolution);
     if (o.orientationPerSubPage) {
-        m_bytes.Write(Command('#', {0, 0, 0, 0, 0, 0, jobKind}));
+        m_bytes.Write(StreamCommand('#', {0, 0, 0, 0, 0, 0, jobKind}));
         h.style = jobKind == 1 ? 2 : 1;
     } else {
-        m_bytes.Write(Command('#', {0, 0, 0, 0, 0, res, res, 0, 3, jobKind}));
+        m_bytes.Write(StreamCommand('#', {0, 0, 0, 0, 0, res, res, 0, 3, jobKind}));
         h.resolutionX = h.resolutionY = res;
         h.levelMode = static_cast<int>(LevelMode::ThreeBit);
     }
     h.jobKind = jobKind;
 
     auto z = [&](int selector, int dpi, LevelMode mode) {
-        m_bytes.Write(Command('z', {selector, dpi, dpi, BitsOf(mode), 0}));
+        m_bytes.Write(StreamCommand('z', {selector, dpi, dpi, BitsOf(mode), 0}));
         if (selector != 0) {
             h.resolutionX = h.resolutionY = dpi;
             h.levelMode = static_cast<int>(mode);
@@ -251,13 +203,13 @@ int StreamWriter::Header()
     }
 
     if (!o.orientationPerSubPage && o.jobOrientation != 0) {
-        m_bytes.Write(Command('l', {2, 0, static_cast<int>(o.jobOrientation)}));
+        m_bytes.Write(StreamCommand('l', {2, 0, static_cast<int>(o.jobOrientation)}));
         h.orientation = static_cast<int>(o.jobOrientation);
     }
     if (o.impositionKind != 0) {
-        m_bytes.Write(Command('a', {8, 0, imposition.valueA8}));
-        m_bytes.Write(Command('a', {19, 0, imposition.valueA19}));
-        m_bytes.Write(Command('O', {3, 0, imposition.valueO3}));
+        m_bytes.Write(StreamCommand('a', {8, 0, imposition.valueA8}));
+        m_bytes.Write(StreamCommand('a', {19, 0, imposition.valueA19}));
+        m_bytes.Write(StreamCommand('O', {3, 0, imposition.valueO3}));
         h.valueA8 = imposition.valueA8;
         h.valueA19 = imposition.valueA19;
         h.valueO3 = imposition.valueO3;
@@ -267,11 +219,11 @@ int StreamWriter::Header()
         return -1; // the job kind asked for contradicts the imposition
     }
     if (o.copies != 0) {
-        m_bytes.Write(Command('c', {static_cast<int>(o.copies)}));
+        m_bytes.Write(StreamCommand('c', {static_cast<int>(o.copies)}));
         h.copies = static_cast<int>(o.copies);
     }
     if (o.otherCommands) {
-        m_bytes.Write(Command('e', {static_cast<int64_t>(kHeaderPayload2.size())}));
+        m_bytes.Write(StreamCommand('e', {static_cast<int64_t>(kHeaderPayload2.size())}));
         m_bytes.Write(kHeaderPayload2);
     }
     m_bytes.Write("\r\n");
@@ -296,78 +248,39 @@ size_t StreamWriter::FinalPosition(size_t i, size_t count) const
     return position;
 }
 
-void StreamWriter::Origin(int x, int y)
-{
-    if (x != m_originX || y != m_originY) {
-        m_bytes.Write(Command('X', {x, y}));
-        m_originX = x;
-        m_originY = y;
-    }
-}
-
-void StreamWriter::Band(int planeNo, const LevelPlane& plane, LevelMode mode, int y0, int lines,
-                        bool lastPage)
-{
-    int first = 0;
-    int last = 0;
-    plane.InkColumns(y0, y0 + lines, first, last);
-    if (last <= first) {
-        return; // the planes start clear: blank bands need not be sent
-    }
-    const int x0 = first / 8 * 8;
-    const int x1 = std::min((last + 7) / 8 * 8, plane.Width());
-    std::string raw;
-    for (int i = 0; i < lines; ++i) {
-        plane.PackRow(y0 + i, x0, x1 - x0, mode, raw);
-    }
-    std::string coded;
-    EncodeBand(raw, mode, coded);
-    Origin(x0, y0);
-    m_bytes.Write(Command(
-        'I', {planeNo, BytesPerLine(mode, x1 - x0), lines, static_cast<int64_t>(coded.size())}));
-    if (lastPage && m_options.defect == StreamDefect::TruncatedBand) {
-        // The first band of the last page: the file ends half way into its data.
-        m_bytes.Write(std::string_view(coded).substr(0, coded.size() / 2));
-        m_bytes.Stop();
-        return;
-    }
-    m_bytes.Write(coded);
-}
-
 void StreamWriter::SubPage(StreamSubPage& subPage, bool useSizeCommand, bool firstOfStream,
                            bool lastPage)
 {
     const PageStreamOptions& o = m_options;
     subPage.imageOffset = m_bytes.Position();
     if (useSizeCommand) {
-        m_bytes.Write(Command('s', {subPage.width, subPage.height}));
+        m_bytes.Write(StreamCommand('s', {subPage.width, subPage.height}));
     } else {
-        m_bytes.Write(Command('h', {subPage.width, subPage.height, 0, 0, 0, subPage.orientation}));
+        m_bytes.Write(
+            StreamCommand('h', {subPage.width, subPage.height, 0, 0, 0, subPage.orientation}));
     }
     if (o.marks) {
-        m_bytes.Write(Command('t', {subPage.markValue}));
+        m_bytes.Write(StreamCommand('t', {subPage.markValue}));
     }
-    m_originX = 0;
-    m_originY = 0;
 
     const LevelMode blackMode = o.fivePlanes ? o.blackLevels : o.levels;
     if (firstOfStream && o.defect == StreamDefect::ShortBand) {
         // One unit short of one line of 16 pixels; drawn, it would show at the top left.
-        const int bytesPerLine = BytesPerLine(blackMode, 16);
+        const int bytesPerLine = BandBytesPerLine(blackMode, 16);
         const int unit = blackMode == LevelMode::ThreeBit ? 3 : 1;
         std::string raw(static_cast<size_t>(bytesPerLine - unit), '\xFF');
         std::string coded;
-        EncodeBand(raw, blackMode, coded);
-        m_bytes.Write(Command('I', {0, bytesPerLine, 1, static_cast<int64_t>(coded.size())}));
+        EncodeBandData(raw, blackMode, coded);
+        m_bytes.Write(StreamCommand('I', {0, bytesPerLine, 1, static_cast<int64_t>(coded.size())}));
         m_bytes.Write(coded);
     }
     if (o.fivePlanes && o.redSpot && subPage.printedPage != 0) {
         // An empty plane-4 line: draws nothing, selects the spot colour that spares red.
-        std::string raw(static_cast<size_t>(BytesPerLine(o.levels, 8)), '\0');
+        std::string raw(static_cast<size_t>(BandBytesPerLine(o.levels, 8)), '\0');
         std::string coded;
-        EncodeBand(raw, o.levels, coded);
-        m_bytes.Write(
-            Command('I', {4, BytesPerLine(o.levels, 8), 1, static_cast<int64_t>(coded.size())}));
+        EncodeBandData(raw, o.levels, coded);
+        m_bytes.Write(StreamCommand(
+            'I', {4, BandBytesPerLine(o.levels, 8), 1, static_cast<int64_t>(coded.size())}));
         m_bytes.Write(coded);
     }
 
@@ -384,18 +297,25 @@ void StreamWriter::SubPage(StreamSubPage& subPage, bool useSizeCommand, bool fir
             planes.push_back({o.redSpot ? 5 : 7, &art.colour[3]});
         }
         const int bandLines = static_cast<int>(std::min<uint32_t>(o.bandLines, 4096));
-        const int height = std::max(art.black.Height(), art.colour[0].Height());
-        for (int y0 = 0; y0 < height && !m_bytes.Stopped(); y0 += bandLines) {
-            for (const auto& [planeNo, plane] : planes) {
-                if (y0 < plane->Height() && !m_bytes.Stopped()) {
-                    const LevelMode mode = planeNo == 0 ? blackMode : o.levels;
-                    Band(planeNo, *plane, mode, y0, std::min(bandLines, plane->Height() - y0),
-                         lastPage);
+        BandOrigin origin;
+        std::string piece;
+        for (const auto& [planeNo, plane] : planes) {
+            const LevelMode mode = planeNo == 0 ? blackMode : o.levels;
+            for (const EncodedBand& band : EncodePlaneBands(planeNo, *plane, mode, bandLines)) {
+                piece.clear();
+                AppendBand(piece, origin, band);
+                if (lastPage && o.defect == StreamDefect::TruncatedBand) {
+                    // The first band of the last page: the file ends half way into its data.
+                    const size_t data = band.bytes.size() - band.commandLength;
+                    m_bytes.Write(std::string_view(piece).substr(0, piece.size() - data / 2));
+                    m_bytes.Stop();
+                    return;
                 }
+                m_bytes.Write(piece);
             }
         }
     }
-    m_bytes.Write(Command('P', {subPage.pageValue}));
+    m_bytes.Write(StreamCommand('P', {subPage.pageValue}));
 }
 
 void StreamWriter::Page(const SampleMail& mail, uint32_t pageNo, bool last)
@@ -454,9 +374,9 @@ void StreamWriter::Page(const SampleMail& mail, uint32_t pageNo, bool last)
     page.page = pageNo;
     page.mailNo = mail.mailNo;
     page.start = m_bytes.Position();
-    m_bytes.Write(Command('x', {1, pageNo, static_cast<int64_t>(final.size())}));
+    m_bytes.Write(StreamCommand('x', {1, pageNo, static_cast<int64_t>(final.size())}));
     if (o.otherCommands) {
-        m_bytes.Write(Command('R', {2, static_cast<int64_t>(kPagePayload.size())}));
+        m_bytes.Write(StreamCommand('R', {2, static_cast<int64_t>(kPagePayload.size())}));
         m_bytes.Write(kPagePayload);
     }
     int mark1Run = 0;
@@ -481,7 +401,7 @@ void StreamWriter::Page(const SampleMail& mail, uint32_t pageNo, bool last)
     if (m_bytes.Stopped()) {
         return;
     }
-    const std::string end = Command('y', {0});
+    const std::string end = StreamCommand('y', {0});
     page.length = m_bytes.Position() + end.size() - 1 - page.start;
     m_bytes.Write(end);
     m_bytes.Write("\r\n");
@@ -499,7 +419,7 @@ int StreamWriter::Run(PageStreamLayout& layout)
         Page(PlanMail(m_job, m), m, m == mails);
     }
     if (m_options.defect != StreamDefect::MissingEnd) {
-        m_bytes.Write(Command('E', {0}));
+        m_bytes.Write(StreamCommand('E', {0}));
     }
     m_layout.fileLength = m_bytes.Position();
     layout = std::move(m_layout);
