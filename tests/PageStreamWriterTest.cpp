@@ -2,6 +2,7 @@
 // exactly the planes the writer meant, in every level mode and on both plane paths, and the
 // spans, offsets and defects the writer reports must be where it says.
 #include "SampleScratch.h"
+#include "tools/LargeInputs.h"
 #include "tools/PageIndexFile.h"
 #include "tools/PageStream.h"
 #include "tools/RunLengthCoding.h"
@@ -491,6 +492,42 @@ TEST_F(PageStreamFileTest, FileAndIndexFileHoldWhatTheLayoutSays)
     EXPECT_EQ(text.substr(3 + 44, 44), expected);
     EXPECT_EQ(text.size(), 3 + 6 * 44u);
     EXPECT_EQ(samplejob::WritePageStream(PathOf("none/job.prn"), SmallJob(), options), -1);
+}
+
+TEST_F(PageStreamFileTest, LargeStreamRepeatsDecodableBandsUpToItsSize)
+{
+    samplejob::LargeStreamOptions large;
+    large.pages = 12;
+    large.subPagesPerPage = 2;
+    large.resolution = 40;
+    large.bytes = 12 * 2 * 12000;
+    PageStreamLayout layout;
+    ASSERT_EQ(samplejob::WriteLargePageStream(PathOf("large.prn"), large, &layout), 0);
+    const std::string stream = samplejob::ReadWholeFile(PathOf("large.prn"));
+    EXPECT_EQ(stream.size(), layout.fileLength);
+    EXPECT_NEAR(static_cast<double>(stream.size()), static_cast<double>(large.bytes),
+                large.bytes * 0.05);
+    EXPECT_EQ(stream.substr(stream.size() - 5), "?<0>E");
+    ASSERT_EQ(layout.pages.size(), 12u);
+
+    PageStreamOptions options;
+    options.levels = LevelMode::FourBit;
+    std::vector<uint8_t> previousBlack;
+    for (const auto& page : layout.pages) {
+        EXPECT_EQ(stream[page.start + page.length], 'y');
+        ASSERT_EQ(page.subPages.size(), 2u);
+        for (const StreamSubPage& sub : page.subPages) {
+            const DecodedSubPage decoded = DecodeSubPage(stream, options, sub);
+            EXPECT_EQ(decoded.droppedBands, 0);
+            const samplejob::SubPageArt art = samplejob::StreamSubPageArt(options, sub);
+            EXPECT_EQ(decoded.colour[0].Levels(), art.colour[0].Levels());
+            EXPECT_EQ(decoded.colour[1].Levels(), art.colour[1].Levels());
+            // Each sub-page carries its own number.
+            EXPECT_NE(decoded.black.Levels(), previousBlack);
+            previousBlack = decoded.black.Levels();
+        }
+    }
+    EXPECT_EQ(samplejob::WriteLargePageStream(PathOf("none/large.prn"), large), -1);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tools/SampleJobLog.h"
 
 #include "SampleScratch.h"
+#include "tools/LargeInputs.h"
 #include "tools/SampleFiles.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +76,7 @@ const std::vector<Variant>& Variants()
              o.sampleMails = 3;
              o.interruptions = 3;
          })},
+        {"LargeInputMix", samplejob::LargeJobLogOptions(5000, 3)},
     };
     return variants;
 }
@@ -252,6 +254,16 @@ TEST_P(SampleJobLogVariantTest, SameSeedGivesTheSameBytes)
 
 INSTANTIATE_TEST_SUITE_P(Variants, SampleJobLogVariantTest, ::testing::ValuesIn(Variants()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SampleJobLogTest, LargeLogHasAboutTheRowsAsked)
+{
+    for (uint64_t rows : {uint64_t{1000}, uint64_t{100000}}) {
+        JobLogCounts counts;
+        samplejob::GenerateJobLog(samplejob::LargeJobLogOptions(rows),
+                                  [&counts](const auto&) { ++counts.rows; });
+        EXPECT_NEAR(static_cast<double>(counts.rows), static_cast<double>(rows), rows * 0.01);
+    }
+}
 
 TEST(SampleJobLogTest, RetriedMailsCountAsRecreated)
 {

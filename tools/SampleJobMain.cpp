@@ -85,10 +85,10 @@ bool ParseNumber(std::string_view text, uint32_t& value)
     return true;
 }
 
-int Fail(const char* message, std::string_view detail = {})
+int Fail(const char* message, std::string_view detail = "")
 {
-    std::fprintf(stderr, "pyrn-samplejob: %s%.*s\n%s", message, static_cast<int>(detail.size()),
-                 detail.data(), kUsage);
+    const std::string text = std::string(message) + std::string(detail);
+    std::fprintf(stderr, "pyrn-samplejob: %s\n%s", text.c_str(), kUsage);
     return 2;
 }
 

@@ -53,18 +53,30 @@ void PaintBlack(LevelPlane& plane, const SubPageArtRequest& request)
     plane.Fill(margin, h - margin - line, w - margin, h - margin, full);
     plane.Fill(margin, margin, margin + line, h - margin, full);
     plane.Fill(w - margin - line, margin, w - margin, h - margin, full);
+    if (!request.numbers) {
+        return;
+    }
 
     const std::string page = std::to_string(request.printedPage);
-    const int cells = TextCells(page);
-    const int cell = std::max(1, std::min(w * 700 / 1000 / cells, h * 350 / 1000 / kGlyphRows));
-    DrawDigits(plane, page, (w - cells * cell) / 2, h * 450 / 1000 - kGlyphRows * cell / 2, cell,
-               full);
+    const PageNumberPlacement placement = PlacePageNumber(w, h, page.size());
+    DrawDigits(plane, page, placement.x, placement.y, placement.cell, full);
 
     const int small = std::max(1, h * 12 / 1000);
     DrawDigits(plane, std::to_string(request.mailNo), w * 60 / 1000, h * 140 / 1000, small, full);
 }
 
 } // namespace
+
+PageNumberPlacement PlacePageNumber(int width, int height, size_t digits)
+{
+    const int cells = std::max(TextCells(std::string(std::max<size_t>(digits, 1), '0')), 1);
+    PageNumberPlacement placement;
+    placement.cell =
+        std::max(1, std::min(width * 700 / 1000 / cells, height * 350 / 1000 / kGlyphRows));
+    placement.x = (width - cells * placement.cell) / 2;
+    placement.y = height * 450 / 1000 - kGlyphRows * placement.cell / 2;
+    return placement;
+}
 
 SubPageArt PaintSubPage(const SubPageArtRequest& request)
 {

@@ -5,6 +5,7 @@
 
 #include "tools/LevelPlane.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct SubPageArtRequest
     int rotation = 0;                       // clockwise turn that brings it into reading position
     LevelMode levels = LevelMode::ThreeBit; // of the colour planes
     LevelMode blackLevels = LevelMode::ThreeBit;
+    bool numbers = true; // false: everything but the page and mail numbers
 };
 
 struct SubPageArt
@@ -29,6 +31,16 @@ struct SubPageArt
     std::vector<LevelPlane> colour; // planes 0, 1, 2 (and the spot colour 3), as stored
     LevelPlane black;
 };
+
+// Where the large page number goes on a plane of that size: its top-left corner and the side
+// of one font cell.
+struct PageNumberPlacement
+{
+    int x = 0;
+    int y = 0;
+    int cell = 1;
+};
+PageNumberPlacement PlacePageNumber(int width, int height, size_t digits);
 
 // Drawn upright in reading position, then turned back by the rotation, as the printer
 // stores a page that the viewer turns for reading.
