@@ -179,6 +179,8 @@ TEST_F(SampleArchiveTest, FolderHoldsBothArchivesAndThePassword)
     options.folder = PathOf("sample");
     options.password = "secret8!";
     options.looseFiles = true;
+    options.writeIndexFile = true;
+    options.stream.resolution = 20;
     ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
     const std::string log = samplejob::ReadWholeFile(PathOf("sample/SampleJob.csv"));
     EXPECT_EQ(log, samplejob::MakeJobLogText(options.log));
@@ -191,6 +193,40 @@ TEST_F(SampleArchiveTest, FolderHoldsBothArchivesAndThePassword)
     ASSERT_EQ(protectedEntries.size(), 2u);
     EXPECT_EQ(protectedEntries[0].encryption, ZIP_EM_AES_256);
     EXPECT_EQ(protectedEntries[1].bytes, OpensslMd5(log));
+    EXPECT_TRUE(std::filesystem::exists(PathOf("sample/SampleJob.prn")));
+    EXPECT_EQ(samplejob::ReadWholeFile(PathOf("sample/SampleJob.adr")).rfind("\xEF\xBB\xBF", 0),
+              0u);
+}
+
+TEST_F(SampleArchiveTest, FolderIsTheSameForTheSameSeed)
+{
+    samplejob::SampleFolderOptions options;
+    options.log.seed = 99;
+    options.log.errors = 2;
+    options.password = "pw";
+    options.protection = ArchiveEncryption::Pkware;
+    options.stream.resolution = 20;
+    options.folder = PathOf("one");
+    ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
+    options.folder = PathOf("two");
+    ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
+    options.log.seed = 100;
+    options.folder = PathOf("other");
+    ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
+    for (const char* name : {"SampleJob.zip", "SampleJob.prn"}) {
+        const std::string one = samplejob::ReadWholeFile(PathOf(std::string("one/") + name));
+        EXPECT_FALSE(one.empty());
+        EXPECT_EQ(one, samplejob::ReadWholeFile(PathOf(std::string("two/") + name))) << name;
+    }
+    EXPECT_NE(samplejob::ReadWholeFile(PathOf("one/SampleJob.zip")),
+              samplejob::ReadWholeFile(PathOf("other/SampleJob.zip")));
+    // Encryption is salted, so only what the protected archive holds is the same.
+    const auto one = ReadArchive(PathOf("one/SampleJobProtected.zip"), "pw");
+    const auto two = ReadArchive(PathOf("two/SampleJobProtected.zip"), "pw");
+    ASSERT_EQ(one.size(), 2u);
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(one[0].bytes, two[0].bytes);
+    EXPECT_EQ(one[1].bytes, two[1].bytes);
 }
 
 } // namespace
