@@ -444,10 +444,13 @@ TEST(PageStreamWriterTest, DefectsBreakTheStreamWhereAsked)
     const std::string noEnd = samplejob::MakePageStream(SmallJob(), options, &layout);
     EXPECT_EQ(noEnd, good.substr(0, good.size() - 5));
     EXPECT_EQ(layout.pages.size(), 3u);
+    EXPECT_TRUE(samplejob::ExpectedPageIndex(layout).empty()); // no end, no index
+    EXPECT_EQ(samplejob::PageSpans(layout).size(), 3u);
 
     options.defect = StreamDefect::TruncatedBand;
     const std::string truncated = samplejob::MakePageStream(SmallJob(), options, &layout);
     ASSERT_EQ(layout.pages.size(), 2u);
+    EXPECT_TRUE(samplejob::ExpectedPageIndex(layout).empty());
     EXPECT_EQ(truncated.compare(0, whole.pages[2].start, good, 0, whole.pages[2].start), 0);
     size_t pos = whole.pages[2].start;
     Command command;
@@ -462,6 +465,22 @@ TEST(PageStreamWriterTest, DefectsBreakTheStreamWhereAsked)
     const DecodedSubPage decoded = DecodeSubPage(shortBand, options, first);
     EXPECT_EQ(decoded.droppedBands, 1);
     EXPECT_EQ(decoded.black.Levels(), samplejob::StreamSubPageArt(options, first).black.Levels());
+}
+
+TEST(PageStreamWriterTest, JobWithoutPagesIsIndexedAsOneRecord)
+{
+    samplejob::JobLogOptions job;
+    job.mails = 0;
+    PageStreamOptions options;
+    options.copies = 2;
+    PageStreamLayout layout;
+    const std::string stream = samplejob::MakePageStream(job, options, &layout);
+    const auto index = samplejob::ExpectedPageIndex(layout);
+    ASSERT_EQ(index.size(), 2u);
+    EXPECT_EQ(index[0].page, 0xFFFFFFFFu);
+    EXPECT_EQ(index[0].start, layout.header.firstPageOffset);
+    EXPECT_EQ(stream[index[0].start + index[0].length], 'E');
+    EXPECT_EQ(index[1].page, 0u); // the copy's number wraps round
 }
 
 class PageStreamFileTest : public SampleScratch

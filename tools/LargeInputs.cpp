@@ -216,6 +216,7 @@ int WriteLargePageStream(const std::string& path, const LargeStreamOptions& opti
             out.clear();
         }
     }
+    result.endOffset = written + out.size();
     out += StreamCommand('E', {0});
     file.Write(out);
     written += out.size();

@@ -418,7 +418,8 @@ int StreamWriter::Run(PageStreamLayout& layout)
     for (uint32_t m = 1; m <= mails && !m_bytes.Stopped(); ++m) {
         Page(PlanMail(m_job, m), m, m == mails);
     }
-    if (m_options.defect != StreamDefect::MissingEnd) {
+    if (m_options.defect != StreamDefect::MissingEnd && !m_bytes.Stopped()) {
+        m_layout.endOffset = m_bytes.Position();
         m_bytes.Write(StreamCommand('E', {0}));
     }
     m_layout.fileLength = m_bytes.Position();
@@ -471,17 +472,33 @@ std::string MakePageStream(const JobLogOptions& job, const PageStreamOptions& op
     return std::move(bytes.Buffer());
 }
 
+std::vector<PageSpan> PageSpans(const PageStreamLayout& layout)
+{
+    std::vector<PageSpan> spans;
+    for (const StreamPage& page : layout.pages) {
+        spans.push_back({page.page, page.start, page.length});
+    }
+    return spans;
+}
+
 std::vector<PageSpan> ExpectedPageIndex(const PageStreamLayout& layout)
 {
-    std::vector<PageSpan> index;
-    for (const StreamPage& page : layout.pages) {
-        index.push_back({page.page, page.start, page.length});
+    if (layout.endOffset == 0) {
+        return {};
+    }
+    std::vector<PageSpan> index = PageSpans(layout);
+    if (index.empty()) {
+        // No page commands: one record from the first page offset up to the end's letter.
+        const std::string end = StreamCommand('E', {0});
+        const uint64_t start = layout.header.firstPageOffset;
+        index.push_back({0xFFFFFFFFu, start, layout.endOffset + end.size() - 1 - start});
     }
     const size_t count = index.size();
     for (int copy = 2; copy <= layout.header.copies; ++copy) {
         for (size_t i = 0; i < count; ++i) {
             PageSpan span = index[i];
-            span.page += static_cast<uint32_t>((copy - 1) * count);
+            // Page numbers wrap at 32 bits, as a reader's do.
+            span.page += static_cast<uint32_t>(static_cast<uint64_t>(copy - 1) * count);
             index.push_back(span);
         }
     }

@@ -98,6 +98,7 @@ struct PageStreamLayout
     StreamHeader header;
     int impositionKind = 0;
     std::vector<StreamPage> pages; // complete pages only
+    uint64_t endOffset = 0;        // the final 'E' command's '?'; 0 when there is none
     uint64_t fileLength = 0;
 };
 
@@ -120,7 +121,10 @@ int WritePageStream(const std::string& path, const JobLogOptions& job,
 std::string MakePageStream(const JobLogOptions& job, const PageStreamOptions& options,
                            PageStreamLayout* layout = nullptr);
 
-// The page index a scan must build: the pages, then again for every further copy.
+// The complete pages as written, in stream order.
+std::vector<PageSpan> PageSpans(const PageStreamLayout& layout);
+// The page index a scan must build: the pages (or, without any, one record for the whole
+// job), then again for every further copy; empty when the scan fails for want of an end.
 std::vector<PageSpan> ExpectedPageIndex(const PageStreamLayout& layout);
 
 // The planes the bands of a sub-page carry, as stored (before the turn for reading).

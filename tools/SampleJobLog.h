@@ -25,7 +25,7 @@ enum class LineEnd
 struct JobLogOptions
 {
     uint64_t seed = 1;
-    uint32_t mails = 6;         // mails requested, numbered from 1
+    uint32_t mails = 6;         // mails requested, numbered from 1 (all pages within 32 bits)
     uint32_t letters = 2;       // letter sheets per mail; each mail also has one envelope
     bool duplex = true;         // letters printed on both sides
     uint32_t retries = 0;       // mail attempts given up after an error and made again

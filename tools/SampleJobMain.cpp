@@ -240,6 +240,10 @@ int main(int argc, char** argv)
     if (options.folder.empty()) {
         return Fail("no output folder");
     }
+    // Printed page numbers run through the job and must stay within 32 bits.
+    if (uint64_t{log.mails} * (2 * uint64_t{log.letters} + 1) > 0xFFFFFFF0ULL) {
+        return Fail("too many pages for --mails and --letters");
+    }
     if (samplejob::WriteSampleFolder(options) != 0) {
         std::fprintf(stderr, "pyrn-samplejob: cannot write the sample job into %s\n",
                      options.folder.c_str());
