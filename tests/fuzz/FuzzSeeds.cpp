@@ -1,4 +1,4 @@
-// fuzz_seeds FOLDER: writes seed corpora made with the sample-job generator into
+// make_fuzz_seeds FOLDER: writes seed corpora made with the sample-job generator into
 // FOLDER/<target>/: job logs, log archives (plain and protected with the fuzz targets' password),
 // page-image streams in every level mode, plane path, layout and defect, and their page index
 // files. Small jobs at low resolutions, so the fuzzer's inputs stay short.
@@ -109,7 +109,7 @@ std::vector<StreamVariant> StreamVariants()
 bool Write(const fs::path& path, const std::string& bytes)
 {
     if (bytes.empty() || WriteWholeFile(path.string(), bytes) != 0) {
-        std::fprintf(stderr, "fuzz_seeds: cannot write %s\n", path.c_str());
+        std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", path.c_str());
         return false;
     }
     return true;
@@ -135,7 +135,7 @@ bool WriteLogsAndArchives(const fs::path& folder)
         const fs::path archive = folder / "zip" / (name + ".zip");
         if (WriteZipArchive(archive.string(), members, encryption,
                             encryption == ArchiveEncryption::None ? "" : kPassword) != 0) {
-            std::fprintf(stderr, "fuzz_seeds: cannot write %s\n", archive.c_str());
+            std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", archive.c_str());
             ok = false;
         }
     }
@@ -166,7 +166,7 @@ bool WriteStreams(const fs::path& folder)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+        std::fprintf(stderr, "usage: make_fuzz_seeds FOLDER\n");
         return 2;
     }
     const fs::path folder = argv[1];
@@ -176,7 +176,7 @@ int main(int argc, char** argv)
         fs::create_directories(folder / target, error);
     }
     if (error) {
-        std::fprintf(stderr, "fuzz_seeds: cannot make %s\n", folder.c_str());
+        std::fprintf(stderr, "make_fuzz_seeds: cannot make %s\n", folder.c_str());
         return 1;
     }
     const bool ok = WriteLogsAndArchives(folder) && WriteStreams(folder);
