@@ -18,15 +18,11 @@ namespace formats {
 struct CoverageTable;
 }
 
-// CBitmapData is complete only where planes are made, so whoever makes a plane hands over the
-// matching delete with it, e.g. CBitmapDataPtr(plane, [](CBitmapData* p) { delete p; }).
-// This lets the reader release planes without knowing the type.
-using CBitmapDataPtr = std::unique_ptr<CBitmapData, void (*)(CBitmapData*)>;
-
 class CDornComFile
 {
 public:
-    CDornComFile() = default;
+    // Out of line: the planes' type is complete only in the sources.
+    CDornComFile();
     virtual ~CDornComFile();
     CDornComFile(const CDornComFile&) = delete;
     CDornComFile& operator=(const CDornComFile&) = delete;
@@ -63,8 +59,8 @@ public:
     std::unique_ptr<std::vector<tagDORNSUBPAGEINFO>> m_pSubPages;
     std::int32_t m_nMaxWidth = 0;
     std::int32_t m_nMaxHeight = 0;
-    std::vector<CBitmapDataPtr> m_pColorPlanes;
-    CBitmapDataPtr m_pBlackPlane{nullptr, nullptr};
+    std::vector<std::unique_ptr<CBitmapData>> m_pColorPlanes;
+    std::unique_ptr<CBitmapData> m_pBlackPlane;
     std::int32_t m_nMaxAltWidth = 0;
     std::int32_t m_nMaxAltHeight = 0;
 };
