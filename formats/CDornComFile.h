@@ -6,6 +6,7 @@
 #include "formats/DornJobHeader.h"
 #include "formats/DornPagePos.h"
 #include "formats/DornSubPageInfo.h"
+#include "formats/ProgressTarget.h"
 #include "platform/BufferedReader.h"
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <vector>
 
 class CBitmapData;
+struct tagDORNPAGEIMGINFO; // formats/DornPageImageInfo.h
 namespace formats {
 struct CoverageTable;
 }
@@ -48,6 +50,18 @@ public:
     // (or none): three colour planes and the black plane, or four and the black plane.
     void ComposePlanes(CBitmapData* output, const formats::CoverageTable* table) const;
     void ComposePlanes5(CBitmapData* output, const formats::CoverageTable* table) const;
+
+    // Decodes the sub-page numbered `subPage` of the loaded page `page` into a 24-bit page in
+    // reading orientation, fitted into a `box` x `box` square unless box is -1. Progress 0, 10,
+    // 60, 70, 80, 90 as it goes and 100 at the end, also after a failure; nullptr on failure.
+    // Runs on a worker thread; decodes share process-wide tables, so one waits for another.
+    std::unique_ptr<tagDORNPAGEIMGINFO> ReadPageImage(std::uint32_t page, std::uint32_t subPage,
+                                                      int box, formats::ProgressTarget* progress);
+    // Makes the planes for the loaded page, keeping those that are large enough. False, with
+    // all planes deleted, when one cannot be made.
+    bool AllocatePlanes();
+    // Sets every level of every plane to 0.
+    void ClearPlanes();
 
     // All readers share this stream and its position; each positions it before reading, except
     // ReadJobHeader.
