@@ -40,6 +40,31 @@ public:
     // first page-level command. 0, with m_pJobHeader replaced; -1, with it unchanged.
     int ReadJobHeader();
 
+    // Scans the stream from the job header's first-page offset to its end command: 'x' opens a
+    // page, 'y' closes it; a stream without pages gives one whole-job record. The pages are then
+    // repeated for the copies. 0, with m_pPageIndex replaced; -1, with it unchanged, also when
+    // the index would exceed kMaxPageIndexRecords.
+    int BuildPageIndex();
+
+    // Takes the page index from an index file (ReadPageOffsetFile). 0, with m_pPageIndex
+    // replaced; -1, with it unchanged.
+    int LoadPageIndexFile(std::string_view path);
+
+    // Reads the sub-pages of `page` from its commands, without its raster data, then orders,
+    // drops and numbers them (ReorderSubPages) and sets the maxima (ComputeMaxPageSize).
+    // 0, with m_pSubPages and m_nLoadedPage replaced; -1, with the previous layout kept.
+    int LoadPageLayout(std::uint32_t page);
+
+    // Puts m_pSubPages into display order for the job's imposition, drops the sub-pages that
+    // are not shown and gives the others their display numbers.
+    void ReorderSubPages();
+
+    // 0 to 4, from the job header's layout settings (0 without a header).
+    int GetImpositionKind() const;
+
+    // The largest pixel sizes (and alternative pixel sizes) of m_pSubPages; 0 when empty.
+    void ComputeMaxPageSize();
+
     // A new area-averaged copy of a 24-bit page fitted into a square box, corrected for unequal
     // resolutions of the job header. 0, with `result` set; -1, with nothing handed back.
     int ScaleToFit(const CBitmapData* source, int box, std::unique_ptr<CBitmapData>& result) const;

@@ -1,6 +1,7 @@
 // One sub-page (a printed side) of a page of the page-image stream.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct tagDORNSUBPAGEINFO
@@ -22,3 +23,7 @@ struct tagDORNSUBPAGEINFO
     std::int32_t nAltPixelHeight = 0;
     std::int32_t nOrientation = 0; // 1 to 4, or 0
 };
+
+// A page holds at most this many sub-pages (real pages hold a handful); beyond it the layout
+// fails instead of counting past what its 32-bit numbers can hold.
+constexpr std::size_t kMaxSubPages = std::size_t{1} << 20;
