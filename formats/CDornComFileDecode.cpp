@@ -244,11 +244,14 @@ std::unique_ptr<tagDORNPAGEIMGINFO> DecodeSubPage(CDornComFile& reader, std::uin
     if (fivePlanePath) {
         if (subPage.nAltPixelWidth != subPage.nPixelWidth) {
             // The black bands came at the alternative resolution: bring them to the page's.
+            // An empty alternative size has no black to bring; the new plane stays blank.
             std::unique_ptr<CBitmapData> black =
                 NewBitmap(subPage.nPixelWidth, subPage.nPixelHeight, 4);
+            const bool hasArea = subPage.nAltPixelWidth > 0 && subPage.nAltPixelHeight > 0;
             if (!black || !reader.m_pBlackPlane ||
-                !formats::StretchWhiteOnBlack(*reader.m_pBlackPlane, subPage.nAltPixelWidth,
-                                              subPage.nAltPixelHeight, *black)) {
+                (hasArea &&
+                 !formats::StretchWhiteOnBlack(*reader.m_pBlackPlane, subPage.nAltPixelWidth,
+                                               subPage.nAltPixelHeight, *black))) {
                 return nullptr;
             }
             reader.m_pBlackPlane = std::move(black);
