@@ -40,23 +40,37 @@ public:
     CoverageTablesInUse& operator=(const CoverageTablesInUse&) = delete;
 };
 
-// At least `size` bytes in `buffer`; false when they cannot be had.
-bool Reserve(std::vector<std::uint8_t>& buffer, std::size_t size)
+// A work buffer that only grows. Its bytes are not cleared: the decoders write every byte
+// that is read afterwards, so memory is touched only as far as a band fills it.
+class WorkBuffer
 {
-    try {
-        if (buffer.size() < size) {
-            buffer.resize(size);
+public:
+    // At least `size` bytes; false when they cannot be had.
+    bool Reserve(std::size_t size)
+    {
+        size = std::max<std::size_t>(size, 1); // never a null buffer, even for no bytes
+        if (size > m_size) {
+            try {
+                m_bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+                m_size = size;
+            } catch (const std::bad_alloc&) {
+                m_bytes.reset();
+                m_size = 0;
+                return false;
+            }
         }
         return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
     }
-}
+    std::uint8_t* Data() const { return m_bytes.get(); }
+
+private:
+    std::unique_ptr<std::uint8_t[]> m_bytes;
+    std::size_t m_size = 0;
+};
 
 // An upper bound of what `length` bytes of run-length data decode to in units of `unit` bytes:
-// at best every 1 + unit bytes form a repeat run of 129 units.
+// at best every 1 + unit bytes form a repeat run of 129 units. So no band, however large it
+// claims to be, makes the decoder take more than about 100 bytes per byte of its data.
 std::int64_t MostDecodedBytes(std::int64_t length, std::int64_t unit)
 {
     return (length / (1 + unit) + 1) * 129 * unit;
@@ -87,7 +101,8 @@ public:
         const std::uint64_t position = stream.Tell();
         const std::uint64_t remaining =
             m_reader.m_nFileLength > position ? m_reader.m_nFileLength - position : 0;
-        if (static_cast<std::uint64_t>(length) > remaining) {
+        // Special values, which are no lengths, carry the position past the end as well.
+        if (static_cast<std::uint64_t>(length) > remaining || length > kDornParamMax) {
             // Cut short by the end of the stream: dropped, and the next command read fails.
             stream.Skip(static_cast<std::uint64_t>(length));
             return;
@@ -100,19 +115,19 @@ public:
         const bool decodable = levelMode >= 1 && levelMode <= 3 && size >= 0 &&
                                size <= std::numeric_limits<int>::max() &&
                                size <= MostDecodedBytes(length, unit);
-        if (!Reserve(m_data, static_cast<std::size_t>(length)) ||
-            (decodable && !Reserve(m_lines, static_cast<std::size_t>(size)))) {
+        if (!m_data.Reserve(static_cast<std::size_t>(length)) ||
+            (decodable && !m_lines.Reserve(static_cast<std::size_t>(size)))) {
             return; // no buffers: the data is not read
         }
-        if (stream.Read(m_data.data(), static_cast<std::size_t>(length)) !=
+        if (stream.Read(m_data.Data(), static_cast<std::size_t>(length)) !=
                 static_cast<std::size_t>(length) ||
             !decodable) {
             return;
         }
         const int capacity = static_cast<int>(size);
         const int decoded = unit == 3
-                                ? DecodeRun24(m_lines.data(), capacity, m_data.data(), length)
-                                : DecodeRunBytes(m_lines.data(), capacity, m_data.data(), length);
+                                ? DecodeRun24(m_lines.Data(), capacity, m_data.Data(), length)
+                                : DecodeRunBytes(m_lines.Data(), capacity, m_data.Data(), length);
         if (decoded != capacity || lines < 1) {
             return;
         }
@@ -134,7 +149,7 @@ public:
         // Lines below the plane cannot be placed; stop at its last row.
         const int last = std::min<std::int64_t>(lines, std::int64_t{plane->m_nHeight} - y);
         for (int i = 0; i < last; ++i) {
-            const std::uint8_t* line = m_lines.data() + std::size_t(i) * std::size_t(bytesPerLine);
+            const std::uint8_t* line = m_lines.Data() + std::size_t(i) * std::size_t(bytesPerLine);
             switch (levelMode) {
             case 1:
                 plane->SetLine2Bit(x, y + i, line, bytesPerLine);
@@ -154,8 +169,8 @@ private:
     const bool m_fivePlanePath;
     const int m_levelMode;
     const int m_altLevelMode;
-    std::vector<std::uint8_t> m_data;  // the band's run-length data
-    std::vector<std::uint8_t> m_lines; // its decoded lines
+    WorkBuffer m_data;  // the band's run-length data
+    WorkBuffer m_lines; // its decoded lines
 };
 
 std::unique_ptr<CBitmapData> NewBitmap(int width, int height, int bitCount)

@@ -208,6 +208,8 @@ TEST_F(PageDecodeTest, BadBandsLeaveNoTraceAndLaterBandsStillDraw)
                  + RawBand(1, 1, 1, {0x03, 0x11, 0x11})                   // run cut short
                  + RawBand(1, 1, 1, {0x80})                               // repeat unit missing
                  + RawBand(1, 1, 0, {}) + RawBand(1, -1, -1, one)         // no lines
+                 + RawBand(1, 9999999, 9999999, one)                      // beyond 32 bits
+                 + RawBand(1, 100000, 10000, {0x80, 0x11})                // beyond its data
                  + Command("1;1;1;1;0", 'I') + "\x11"                     // five parameters
                  + Origin(0, 1) + Band(1, {"22"})});
     ASSERT_NE(Decode(1), nullptr);
