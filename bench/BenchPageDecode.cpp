@@ -250,6 +250,26 @@ void BM_Thumbnail(benchmark::State& state)
 }
 BENCHMARK(BM_Thumbnail)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
+// The first thumbnail of a newly opened stream, which makes the reader's planes.
+void BM_FirstThumbnailOfANewReader(benchmark::State& state)
+{
+    Reader& reader = TheReader();
+    if (!reader.ready) {
+        state.SkipWithError("the job could not be written or read");
+        return;
+    }
+    for (auto _ : state) {
+        CDornComFile file;
+        if (file.Open(reader.job.path) != 0 || file.ReadJobHeader() != 0 ||
+            file.BuildPageIndex() != 0 || file.LoadPageLayout(1) != 0 ||
+            !file.ReadPageImage(1, 1, 120, nullptr)) {
+            state.SkipWithError("decode failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_FirstThumbnailOfANewReader)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
 void BM_TenThumbnailsOfOneMail(benchmark::State& state)
 {
     Reader& reader = TheReader();
