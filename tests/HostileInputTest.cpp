@@ -3,8 +3,10 @@
 #include "HostileCorpus.h"
 #include "ScratchFolder.h"
 #include "TestArchives.h"
+#include "formats/CBitmapData.h"
 #include "formats/CDornComFile.h"
 #include "formats/CZipFile.h"
+#include "formats/DornPageImageInfo.h"
 #include "formats/FileHelpers.h"
 #include "formats/JobLogFile.h"
 #include "formats/PageOffsetFile.h"
@@ -147,26 +149,57 @@ INSTANTIATE_TEST_SUITE_P(Corpus, HostileZipTest, ::testing::ValuesIn(LoadHostile
 class HostileStreamTest : public ::testing::TestWithParam<HostileInput>
 {};
 
-// The layouts of the index's distinct pages, in index order (at most 16): the number of
-// sub-pages shown, or F for a failure.
-std::string LayOutPages(CDornComFile& stream)
+// "WxH" of a decoded page, or F when the decode fails.
+std::string DecodedSize(CDornComFile& stream, std::uint32_t page, std::int32_t number, int box)
 {
-    std::vector<std::string> results;
+    const std::unique_ptr<tagDORNPAGEIMGINFO> image =
+        stream.ReadPageImage(page, static_cast<std::uint32_t>(number), box, nullptr);
+    return image ? std::to_string(image->pBitmap->m_nWidth) + "x" +
+                       std::to_string(image->pBitmap->m_nHeight)
+                 : "F";
+}
+
+struct PageResults
+{
+    std::string layouts; // per distinct page: the sub-pages shown, or F
+    std::string images;  // per page laid out: "full/thumbnail" per sub-page, or - for none
+};
+
+// Lays out the index's distinct pages in index order (at most 16) and decodes every sub-page
+// at full size and into the thumbnail box.
+PageResults LayOutAndDecodePages(CDornComFile& stream)
+{
+    std::vector<std::string> layouts;
+    std::vector<std::string> images;
     std::set<std::pair<std::uint64_t, std::uint64_t>> seen;
     for (const tagDORNPAGEPOS& record : *stream.m_pPageIndex) {
         if (seen.size() == 16) {
             break;
         }
-        if (seen.emplace(record.nStart, record.nLength).second) {
-            results.push_back(stream.LoadPageLayout(record.nPage) == 0
-                                  ? std::to_string(stream.m_pSubPages->size())
-                                  : "F");
+        if (!seen.emplace(record.nStart, record.nLength).second) {
+            continue;
         }
+        if (stream.LoadPageLayout(record.nPage) != 0) {
+            layouts.push_back("F");
+            continue;
+        }
+        layouts.push_back(std::to_string(stream.m_pSubPages->size()));
+        std::vector<std::string> sizes;
+        for (const tagDORNSUBPAGEINFO& subPage : *stream.m_pSubPages) {
+            sizes.push_back(DecodedSize(stream, record.nPage, subPage.nNumber, -1) + "/" +
+                            DecodedSize(stream, record.nPage, subPage.nNumber, 120));
+        }
+        images.push_back(sizes.empty() ? "-" : Joined(sizes));
     }
-    return Joined(results);
+    std::string allImages;
+    for (const std::string& page : images) {
+        allImages += (allImages.empty() ? "" : ";") + page;
+    }
+    return {Joined(layouts), allImages};
 }
 
-// header: ReadJobHeader; index: BuildPageIndex's record count, or -1; layouts: LayOutPages.
+// header: ReadJobHeader; index: BuildPageIndex's record count, or -1; layouts and images:
+// LayOutAndDecodePages.
 TEST_P(HostileStreamTest, ReadersGiveTheirResults)
 {
     const HostileInput& input = GetParam();
@@ -179,7 +212,9 @@ TEST_P(HostileStreamTest, ReadersGiveTheirResults)
     const int index = stream.BuildPageIndex();
     ASSERT_EQ(index == 0 ? std::to_string(stream.m_pPageIndex->size()) : "-1", input.Get("index"));
     if (index == 0) {
-        EXPECT_EQ(LayOutPages(stream), input.Get("layouts"));
+        const PageResults results = LayOutAndDecodePages(stream);
+        EXPECT_EQ(results.layouts, input.Get("layouts"));
+        EXPECT_EQ(results.images, input.Has("images") ? input.Get("images") : "");
     }
 }
 

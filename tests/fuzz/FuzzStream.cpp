@@ -1,12 +1,17 @@
 // The page-image stream road on any bytes, as the viewer walks it: open, job header, page
-// index, then the layout of the pages. Every reader gives 0 or -1 and keeps what it promises.
+// index, the layout of the pages, then every sub-page decoded at full size and as a thumbnail.
+// Every reader gives its result and keeps what it promises.
 #include "FuzzScratch.h"
+#include "formats/CBitmapData.h"
 #include "formats/CDornComFile.h"
+#include "formats/DornPageImageInfo.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -15,6 +20,67 @@ constexpr std::size_t kMaxPagesLaidOut = 16;
 // Millions of copies cost the fuzzer a second each and add nothing new after the first few;
 // the bound on the index's size has its own hostile inputs (copies-*.prn).
 constexpr std::int32_t kMaxCopies = 1000;
+// Pages as large as the reader accepts (bitmaps up to 2 GiB) take seconds and gigabytes each;
+// the fuzzer decodes pages up to this many pixels per plane, far beyond what it finds anyway.
+constexpr std::int64_t kMaxPixelsDecoded = std::int64_t{8} << 20;
+constexpr int kThumbnailBox = 120;
+
+bool SmallEnoughToDecode(const CDornComFile& stream)
+{
+    return std::int64_t{stream.m_nMaxWidth} * stream.m_nMaxHeight <= kMaxPixelsDecoded &&
+           std::int64_t{stream.m_nMaxAltWidth} * stream.m_nMaxAltHeight <= kMaxPixelsDecoded;
+}
+
+// `angle`: the turn the decoder gives the sub-page.
+void CheckImage(const tagDORNPAGEIMGINFO& image, const tagDORNSUBPAGEINFO& subPage, int box,
+                int angle)
+{
+    const CBitmapData* bitmap = image.pBitmap.get();
+    if (bitmap == nullptr || bitmap->m_pBits == nullptr || bitmap->m_nBitCount != 24 ||
+        bitmap->m_nWidth < 1 || bitmap->m_nHeight < 1) {
+        FuzzFailure("a decoded page without a 24-bit bitmap");
+    }
+    const bool turned = angle == 90 || angle == 270;
+    if (image.nRotation != 0 || image.bMarked != (subPage.nMark1Run != 0) ||
+        image.nWidth != (turned ? subPage.nHeight : subPage.nWidth) ||
+        image.nHeight != (turned ? subPage.nWidth : subPage.nHeight)) {
+        FuzzFailure("the page record does not match its sub-page");
+    }
+    const int width = turned ? bitmap->m_nHeight : bitmap->m_nWidth;
+    const int height = turned ? bitmap->m_nWidth : bitmap->m_nHeight;
+    if (box == -1 && (width != subPage.nPixelWidth || height != subPage.nPixelHeight)) {
+        FuzzFailure("a full-size page is not the sub-page's pixel size");
+    }
+}
+
+// Decodes every sub-page of the loaded page, full size and as a thumbnail.
+void DecodeSubPages(CDornComFile& stream)
+{
+    if (!SmallEnoughToDecode(stream)) {
+        return;
+    }
+    const std::uint32_t page = stream.m_nLoadedPage;
+    const std::vector<tagDORNSUBPAGEINFO> subPages = *stream.m_pSubPages;
+    const bool firstMarked = !subPages.empty() && subPages.front().nMarkValue == 1;
+    for (const tagDORNSUBPAGEINFO& subPage : subPages) {
+        const int angle = stream.GetPageRotation(&subPage, firstMarked);
+        for (const int box : {-1, kThumbnailBox}) {
+            const std::unique_ptr<tagDORNPAGEIMGINFO> image = stream.ReadPageImage(
+                page, static_cast<std::uint32_t>(subPage.nNumber), box, nullptr);
+            if (image) {
+                CheckImage(*image, subPage, box, angle);
+            }
+            if (stream.m_nLoadedPage != page) {
+                FuzzFailure("a decode changed the loaded page");
+            }
+        }
+    }
+    // A sub-page that is not in the layout, and page 0, give nothing.
+    if (stream.ReadPageImage(page, static_cast<std::uint32_t>(subPages.size()) + 1, -1, nullptr) ||
+        stream.ReadPageImage(0, 1, -1, nullptr)) {
+        FuzzFailure("a page that is not in the layout was decoded");
+    }
+}
 
 void CheckLayout(const CDornComFile& stream, std::uint32_t page)
 {
@@ -47,6 +113,7 @@ void LayOutPages(CDornComFile& stream)
         const int result = stream.LoadPageLayout(record.nPage);
         if (result == 0) {
             CheckLayout(stream, record.nPage);
+            DecodeSubPages(stream);
         } else if (result != -1 || stream.m_nLoadedPage != before) {
             FuzzFailure("a failed layout changed the loaded page");
         }
