@@ -174,6 +174,14 @@ private:
     WorkBuffer m_lines; // its decoded lines
 };
 
+// Whether a 24-bit page of this size can be made at all (rows padded to 4 bytes, at most
+// 2^31 - 1 bytes in all, as CBitmapData takes them). Planes beyond that serve no page.
+bool FitsPageBitmap(std::int32_t width, std::int32_t height)
+{
+    const std::int64_t stride = (std::int64_t{width} * 3 + 3) / 4 * 4;
+    return stride * height <= std::numeric_limits<std::int32_t>::max();
+}
+
 std::unique_ptr<CBitmapData> NewBitmap(int width, int height, int bitCount)
 {
     std::unique_ptr<CBitmapData> bitmap(new (std::nothrow) CBitmapData);
@@ -349,10 +357,13 @@ bool CDornComFile::AllocatePlanes()
         // New storage starts cleared.
         return plane->Create(width, height, 4);
     };
-    bool made = true;
+    // A sub-page too large for any page bitmap would still get planes of gigabytes, cleared
+    // at every decode, before its page fails; such maxima fail here at once.
+    bool made = FitsPageBitmap(m_nMaxWidth, m_nMaxHeight) &&
+                FitsPageBitmap(m_nMaxAltWidth, m_nMaxAltHeight);
     try {
         // Also when a new job header asks for more planes than an earlier decode made.
-        if (m_pColorPlanes.size() < count) {
+        if (made && m_pColorPlanes.size() < count) {
             m_pColorPlanes.resize(count);
         }
     } catch (const std::bad_alloc&) {

@@ -258,6 +258,34 @@ TEST_F(HostileMadeInputTest, JobLogWithATenMegabyteLineIsRefused)
     }
 }
 
+// Planes for a sub-page that no page bitmap can hold would cost gigabytes before the page
+// fails anyway; they are refused at once, while the largest possible page still gets them.
+TEST_F(HostileMadeInputTest, PlanesBeyondAnyPageBitmapAreNotMade)
+{
+    struct Case
+    {
+        const char* what;
+        std::int32_t width, height, altWidth, altHeight;
+        bool made;
+    };
+    const Case cases[] = {
+        {"1 km x 4 mm at 600 dpi", 23622400, 96, 8, 8, false},
+        {"its black plane alone", 8, 8, 23622400, 96, false},
+        {"just beyond 2 GiB of 24-bit page", 65536, 10923, 8, 8, false},
+        {"a small page", 64, 32, 64, 32, true},
+    };
+    for (const Case& c : cases) {
+        CDornComFile reader;
+        reader.m_pJobHeader = std::make_unique<tagDORNJOBHEADER>();
+        reader.m_nMaxWidth = c.width;
+        reader.m_nMaxHeight = c.height;
+        reader.m_nMaxAltWidth = c.altWidth;
+        reader.m_nMaxAltHeight = c.altHeight;
+        EXPECT_EQ(reader.AllocatePlanes(), c.made) << c.what;
+        EXPECT_EQ(reader.m_pColorPlanes.empty(), !c.made) << c.what;
+    }
+}
+
 // Deleting a temporary folder removes links as links: what they lead to stays.
 TEST_F(HostileMadeInputTest, FolderDeletionDoesNotFollowLinksAndRemovesReadOnlyFiles)
 {
