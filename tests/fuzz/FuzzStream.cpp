@@ -22,7 +22,7 @@ constexpr std::size_t kMaxPagesLaidOut = 16;
 constexpr std::int32_t kMaxCopies = 1000;
 // Pages as large as the reader accepts (bitmaps up to 2 GiB) take seconds and gigabytes each;
 // the fuzzer decodes pages up to this many pixels per plane, far beyond what it finds anyway.
-constexpr std::int64_t kMaxPixelsDecoded = std::int64_t{8} << 20;
+constexpr std::int64_t kMaxPixelsDecoded = std::int64_t{1} << 20;
 constexpr int kThumbnailBox = 120;
 
 bool SmallEnoughToDecode(const CDornComFile& stream)
