@@ -1,5 +1,6 @@
 #include "formats/JobLogFile.h"
 
+#include "formats/JobRecordIndex.h"
 #include "formats/LogVocabulary.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
@@ -77,9 +78,11 @@ std::size_t CountRows(std::string_view bytes)
 
 } // namespace
 
+JobLogFile::JobLogFile() = default;
+
 JobLogFile::~JobLogFile()
 {
-    FreeRecordsStep();
+    FreeRecords();
     FreeRows();
 }
 
@@ -92,11 +95,11 @@ int JobLogFile::Load(const std::string& path)
             result = CheckFormat();
         }
         if (result == 0) {
-            result = BuildRecordsStep();
+            result = BuildRecords();
         }
     }
     if (result != 0) {
-        FreeRecordsStep();
+        FreeRecords();
     }
     FreeRows();
     return result;
@@ -239,8 +242,12 @@ int JobLogFile::ReadTrayRows()
         (fourth != kLogKeyStandardTray && fourth != kLogKeyHighCapacityFeeder)) {
         return -1;
     }
-    // The summary's tray texts (field 1 of rows 3 to 6) are copied here once the summary
-    // record exists.
+    if (m_pSummary) {
+        m_pSummary->strTray1 = rows[3][kFieldValue];
+        m_pSummary->strTray2 = rows[4][kFieldValue];
+        m_pSummary->strTray3 = rows[5][kFieldValue];
+        m_pSummary->strTray4 = rows[6][kFieldValue];
+    }
     return 0;
 }
 
@@ -248,10 +255,3 @@ void JobLogFile::FreeRows()
 {
     m_pRows.reset();
 }
-
-int JobLogFile::BuildRecordsStep()
-{
-    return 0;
-}
-
-void JobLogFile::FreeRecordsStep() {}
