@@ -1,6 +1,7 @@
 // A compact open-addressing hash map for the indexes of the record build: one array of
 // key/value slots probed linearly, one bit per slot telling whether it is taken. Entries
-// are never removed. `Hash` gives any 64-bit value; the map spreads it itself.
+// are never removed. `Hash` gives any 64-bit value; the map spreads it itself, keeping
+// values that differ only in their three lowest bits close together.
 #pragma once
 
 #include <cstddef>
@@ -74,10 +75,15 @@ private:
     static constexpr std::size_t kFirstCapacity = 16;
 
     std::size_t Mask() const { return m_slots.size() - 1; }
-    // Fibonacci hashing: the top bits of the product, so sequential keys spread well.
+    // Fibonacci hashing of all but the three lowest bits picks a block of eight slots, and
+    // those three bits the slot in it: neighbouring numbers share a cache line, while no
+    // more than eight keys can crowd one block that way.
     std::size_t Home(const Key& key) const
     {
-        return static_cast<std::size_t>((Hash{}(key)*0x9E3779B97F4A7C15ull) >> m_shift);
+        const std::uint64_t hash = Hash{}(key);
+        const auto block =
+            static_cast<std::size_t>(((hash >> 3) * 0x9E3779B97F4A7C15ull) >> m_shift);
+        return (block << 3) | static_cast<std::size_t>(hash & 7);
     }
     bool IsUsed(std::size_t i) const { return (m_used[i / 64] >> (i % 64)) & 1u; }
     void SetUsed(std::size_t i) { m_used[i / 64] |= std::uint64_t{1} << (i % 64); }
@@ -89,11 +95,11 @@ private:
         std::vector<std::uint64_t> used((capacity + 63) / 64);
         slots.swap(m_slots);
         used.swap(m_used);
-        unsigned bits = 0;
-        while ((std::size_t{1} << bits) < capacity) {
-            ++bits;
+        unsigned blockBits = 0;
+        while ((std::size_t{8} << blockBits) < capacity) {
+            ++blockBits;
         }
-        m_shift = 64 - bits;
+        m_shift = 64 - blockBits;
         for (std::size_t i = 0; i < slots.size(); ++i) {
             if ((used[i / 64] >> (i % 64)) & 1u) {
                 std::size_t j = Home(slots[i].key);

@@ -398,19 +398,19 @@ int JobLogFile::BuildJobDetails(std::size_t rowIndex, int currentMail)
         if (detailSheets == nullptr) {
             return -1;
         }
-        auto sheet = std::make_unique<SheetRecord>();
+        SheetRecord sheet;
         const std::string_view back = fields[kFieldBackPage];
-        if (row.sheetNoParse != 0 || ParseUInt32(fields[kFieldFrontPage], sheet->nFrontPage) != 0) {
+        if (row.sheetNoParse != 0 || ParseUInt32(fields[kFieldFrontPage], sheet.nFrontPage) != 0) {
             return -1;
         }
-        sheet->nSheetNo = row.sheetNo;
+        sheet.nSheetNo = row.sheetNo;
         if (back.empty()) {
-            sheet->nBackPage = kNoNumber;
-        } else if (ParseUInt32(back, sheet->nBackPage) != 0) {
+            sheet.nBackPage = kNoNumber;
+        } else if (ParseUInt32(back, sheet.nBackPage) != 0) {
             return -1;
         }
-        sheet->nTray = TrayNameToNumber(fields[kFieldTray]);
-        sheet->nState = kSheetFed;
+        sheet.nTray = TrayNameToNumber(fields[kFieldTray]);
+        sheet.nState = kSheetFed;
         sheets.Feed(static_cast<std::uint32_t>(detail), *detailSheets, std::move(sheet));
         return 0;
     }
@@ -562,7 +562,7 @@ int JobLogFile::FindOpenSheet(const SheetList& sheets, std::uint32_t number) con
     // The build itself asks SheetTracker, which keeps the fed sheets of each number.
     int index = -1;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-        if (sheets[i] && sheets[i]->nSheetNo == number && sheets[i]->strTime.empty()) {
+        if (sheets[i].nSheetNo == number && sheets[i].strTime.empty()) {
             index = static_cast<int>(i);
         }
     }

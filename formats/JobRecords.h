@@ -84,4 +84,6 @@ struct SheetRecord
 };
 
 using MailList = std::vector<std::unique_ptr<MailRecord>>;
-using SheetList = std::vector<std::unique_ptr<SheetRecord>>;
+// A mail's sheets, held in place: a log has several per mail, and once it is loaded their
+// addresses stay fixed.
+using SheetList = std::vector<SheetRecord>;

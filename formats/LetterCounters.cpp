@@ -1,7 +1,5 @@
 #include "formats/LetterCounters.h"
 
-#include <cstring>
-
 namespace {
 
 // Mail No. texts are short: compared byte by byte in line rather than through memcmp.
@@ -22,14 +20,19 @@ bool SameText(std::string_view a, std::string_view b)
 
 std::uint64_t LetterCounters::TextHash::operator()(std::string_view text) const
 {
-    // Up to eight bytes as they stand, with the length; FNV-1a for longer texts. The map
-    // spreads the result further.
-    if (text.size() <= 8) {
-        std::uint64_t word = 0;
-        if (!text.empty()) {
-            std::memcpy(&word, text.data(), text.size());
+    // Mail No. texts are mostly numbers: their value with their length, so that neighbouring
+    // mails lie close together in the map; other texts by FNV-1a.
+    constexpr std::size_t kLongestNumber = 15; // below 2^50, with the length above it
+    if (!text.empty() && text.size() <= kLongestNumber) {
+        std::uint64_t value = 0;
+        bool digits = true;
+        for (const char c : text) {
+            digits = digits && c >= '0' && c <= '9';
+            value = value * 10 + static_cast<unsigned char>(c - '0');
         }
-        return word ^ (std::uint64_t{text.size()} << 59);
+        if (digits) {
+            return value | (std::uint64_t{text.size()} << 52);
+        }
     }
     std::uint64_t hash = 0xCBF29CE484222325ull;
     for (const char c : text) {

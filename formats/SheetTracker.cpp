@@ -62,10 +62,10 @@ void SheetTracker::AddToGroup(std::uint32_t detail, std::uint32_t sheetNo, std::
     }
 }
 
-void SheetTracker::Feed(std::uint32_t detail, SheetList& sheets, std::unique_ptr<SheetRecord> sheet)
+void SheetTracker::Feed(std::uint32_t detail, SheetList& sheets, SheetRecord sheet)
 {
     const auto place = static_cast<std::uint32_t>(sheets.size());
-    const std::uint32_t sheetNo = sheet->nSheetNo;
+    const std::uint32_t sheetNo = sheet.nSheetNo;
     sheets.push_back(std::move(sheet));
     AddToGroup(detail, sheetNo, place, true);
     DetailMarks& marks = m_marks[detail];
@@ -84,10 +84,10 @@ void SheetTracker::Stack(std::uint32_t detail, SheetList& sheets, std::uint32_t 
     }
     bool stacked = false;
     for (std::uint32_t node = group->fedFrom; node != kNone; node = m_nodes[node].next) {
-        SheetRecord* sheet = sheets[m_nodes[node].place].get();
-        if (sheet != nullptr && sheet->nState == kSheetFed) {
-            sheet->nState = kSheetStacked;
-            sheet->strTime = time;
+        SheetRecord& sheet = sheets[m_nodes[node].place];
+        if (sheet.nState == kSheetFed) {
+            sheet.nState = kSheetStacked;
+            sheet.strTime = time;
             stacked = true;
         }
     }
@@ -96,20 +96,20 @@ void SheetTracker::Stack(std::uint32_t detail, SheetList& sheets, std::uint32_t 
         return;
     }
     // None of this number is fed: its first sheet left (stacked or suspended) appears again.
-    while (group->first != kNone && sheets[m_nodes[group->first].place] == nullptr) {
+    while (group->first != kNone && sheets[m_nodes[group->first].place].nState == kDeleted) {
         group->first = m_nodes[group->first].next;
     }
     if (group->first == kNone) {
         return;
     }
-    const SheetRecord& first = *sheets[m_nodes[group->first].place];
-    auto again = std::make_unique<SheetRecord>();
-    again->nSheetNo = first.nSheetNo;
-    again->nTray = first.nTray;
-    again->nFrontPage = first.nFrontPage;
-    again->nBackPage = first.nBackPage;
-    again->nState = kSheetStacked;
-    again->strTime = time;
+    const SheetRecord& first = sheets[m_nodes[group->first].place];
+    SheetRecord again;
+    again.nSheetNo = first.nSheetNo;
+    again.nTray = first.nTray;
+    again.nFrontPage = first.nFrontPage;
+    again.nBackPage = first.nBackPage;
+    again.nState = kSheetStacked;
+    again.strTime = time;
     const auto place = static_cast<std::uint32_t>(sheets.size());
     sheets.push_back(std::move(again));
     AddToGroup(detail, sheetNo, place, false);
@@ -128,10 +128,10 @@ void SheetTracker::SuspendUnfinished(const DetailList& details, std::string_view
         }
         SheetList& sheets = *detail.pSheets;
         for (std::size_t place = marks.fedFrom; place < sheets.size(); ++place) {
-            SheetRecord* sheet = sheets[place].get();
-            if (sheet != nullptr && sheet->nState == kSheetFed) {
-                sheet->nState = kSheetSuspended;
-                sheet->strTime = time;
+            SheetRecord& sheet = sheets[place];
+            if (sheet.nState == kSheetFed) {
+                sheet.nState = kSheetSuspended;
+                sheet.strTime = time;
                 marks.suspendedFrom =
                     std::min(marks.suspendedFrom, static_cast<std::uint32_t>(place));
             }
@@ -147,18 +147,18 @@ void SheetTracker::SettleAfterSuspension(std::uint32_t detail, SheetList& sheets
     DetailMarks& marks = m_marks[detail];
     if (marks.suspendedFrom != kNone) {
         for (std::size_t place = marks.suspendedFrom; place < sheets.size(); ++place) {
-            if (sheets[place] != nullptr && sheets[place]->nState == kSheetSuspended) {
-                sheets[place].reset();
+            if (sheets[place].nState == kSheetSuspended) {
+                sheets[place].nState = kDeleted;
                 marks.holes = true;
             }
         }
         marks.suspendedFrom = kNone;
     }
     for (std::size_t place = marks.fedFrom; place < sheets.size(); ++place) {
-        SheetRecord* sheet = sheets[place].get();
-        if (sheet != nullptr && sheet->nState == kSheetFed) {
-            sheet->nState = kSheetStacked;
-            sheet->strTime = time;
+        SheetRecord& sheet = sheets[place];
+        if (sheet.nState == kSheetFed) {
+            sheet.nState = kSheetStacked;
+            sheet.strTime = time;
         }
     }
     marks.fedFrom = static_cast<std::uint32_t>(sheets.size());
@@ -170,22 +170,21 @@ bool SheetTracker::AddErrorEntries(const DetailList& details, std::string_view t
     const auto finished = [&details](std::uint32_t index) {
         return !IsUnfinished(*details[index]) || !details[index]->pSheets;
     };
-    m_unfinished.erase(std::remove_if(m_unfinished.begin(), m_unfinished.end(), finished),
-                       m_unfinished.end());
+    std::erase_if(m_unfinished, finished);
     if (m_unfinished.size() > m_errorEntryLimit - m_errorEntries) {
         return false;
     }
     m_errorEntries += m_unfinished.size();
+    SheetRecord entry;
+    entry.nSheetNo = kNoNumber;
+    entry.nTray = kNotSet;
+    entry.nState = kSheetError;
+    entry.strTime = time;
+    entry.strErrorNo = errorNo;
+    entry.nFrontPage = kNoNumber;
+    entry.nBackPage = kNoNumber;
     for (const std::uint32_t index : m_unfinished) {
-        auto entry = std::make_unique<SheetRecord>();
-        entry->nSheetNo = kNoNumber;
-        entry->nTray = kNotSet;
-        entry->nState = kSheetError;
-        entry->strTime = time;
-        entry->strErrorNo = errorNo;
-        entry->nFrontPage = kNoNumber;
-        entry->nBackPage = kNoNumber;
-        details[index]->pSheets->push_back(std::move(entry));
+        details[index]->pSheets->push_back(entry);
     }
     return true;
 }
@@ -194,8 +193,8 @@ void SheetTracker::Compact(DetailList& details)
 {
     for (std::size_t index = 0; index < m_marks.size() && index < details.size(); ++index) {
         if (m_marks[index].holes && details[index]->pSheets) {
-            SheetList& sheets = *details[index]->pSheets;
-            sheets.erase(std::remove(sheets.begin(), sheets.end(), nullptr), sheets.end());
+            std::erase_if(*details[index]->pSheets,
+                          [](const SheetRecord& sheet) { return sheet.nState == kDeleted; });
             m_marks[index].holes = false;
         }
     }

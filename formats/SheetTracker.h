@@ -4,7 +4,8 @@
 // sheets of a detail, or all details, more than once in total.
 //
 // Sheets are addressed by their place in their detail's vector. A sheet that a finish
-// deletes leaves an empty place until Compact closes the gaps at the end of the build.
+// deletes stays in its place, marked deleted, until Compact removes it at the end of the
+// build.
 // Relies on every event row having its time: a sheet is then fed exactly while its
 // strTime is empty.
 #pragma once
@@ -26,7 +27,7 @@ public:
     // The detail at index `detail` was just appended; it starts unfinished.
     void AddDetail(std::uint32_t detail);
     // Appends `sheet`, fed, to the sheets of `detail`.
-    void Feed(std::uint32_t detail, SheetList& sheets, std::unique_ptr<SheetRecord> sheet);
+    void Feed(std::uint32_t detail, SheetList& sheets, SheetRecord sheet);
     // Sheet `sheetNo` of `detail` was stacked at `time`: every fed sheet of that number is
     // stacked; with none, the first sheet of that number appears once more, stacked.
     void Stack(std::uint32_t detail, SheetList& sheets, std::uint32_t sheetNo,
@@ -40,11 +41,13 @@ public:
     // would pass the limit.
     bool AddErrorEntries(const DetailList& details, std::string_view time,
                          std::string_view errorNo);
-    // Closes the places that deleted sheets left.
+    // Removes the deleted sheets.
     void Compact(DetailList& details);
 
 private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+    // The state of a deleted sheet until Compact; never seen outside the build.
+    static constexpr std::int32_t kDeleted = -1;
 
     // One sheet of a group (fed or stacked again), in the order the sheets were appended.
     struct Node
@@ -80,7 +83,7 @@ private:
         std::uint32_t fedFrom = 0;                // no sheet before this place is still fed
         std::uint32_t suspendedFrom = kNone;      // no suspended sheet before this place
         bool listed = false;                      // in m_fedDetails
-        bool holes = false;                       // a deleted sheet left an empty place
+        bool holes = false;                       // a sheet was deleted
         std::uint32_t groups[kInlineGroups] = {}; // group index + 1 of sheets 1, 2, ...; 0 none
     };
 

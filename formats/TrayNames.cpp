@@ -14,9 +14,10 @@ char LowerAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// From the end: the names of the feed trays differ only in their last character.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.rbegin(), a.rend(), b.rbegin(), [](char x, char y) {
                return LowerAscii(x) == LowerAscii(y);
            });
 }

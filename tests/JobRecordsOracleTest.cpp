@@ -22,7 +22,7 @@ std::string Describe(const LiteralDetail& d)
     detail.nExpected = d.nExpected;
     detail.pSheets = std::make_unique<SheetList>();
     for (const SheetRecord& sheet : d.sheets) {
-        detail.pSheets->push_back(std::make_unique<SheetRecord>(sheet));
+        detail.pSheets->push_back(sheet);
     }
     return ::Describe(detail);
 }
@@ -186,8 +186,8 @@ protected:
             const JobDetail& detail = *(*reader.m_pDetails)[i];
             same = ::Describe(detail) == Describe(literal.details[i]);
             EXPECT_EQ(::Describe(detail), Describe(literal.details[i])) << what << ", detail " << i;
-            for (const auto& sheet : *detail.pSheets) {
-                ++m_sheetStates[sheet->nState];
+            for (const SheetRecord& sheet : *detail.pSheets) {
+                ++m_sheetStates[sheet.nState];
             }
         }
         return same;

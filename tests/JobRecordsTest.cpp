@@ -64,7 +64,7 @@ std::string DetailText(std::uint32_t no, const std::string& progress, int expect
     detail.nExpected = expected;
     detail.pSheets = std::make_unique<SheetList>();
     for (const SheetRecord& sheet : sheets) {
-        detail.pSheets->push_back(std::make_unique<SheetRecord>(sheet));
+        detail.pSheets->push_back(sheet);
     }
     return Describe(detail);
 }

@@ -43,8 +43,8 @@ inline std::string Describe(const JobDetail& d)
     std::string text = "detail no=" + std::to_string(d.nMailNo) + " progress='" + d.strProgress +
                        "' expected=" + std::to_string(d.nExpected) + "\n";
     if (d.pSheets) {
-        for (const auto& sheet : *d.pSheets) {
-            text += "  " + Describe(*sheet) + "\n";
+        for (const SheetRecord& sheet : *d.pSheets) {
+            text += "  " + Describe(sheet) + "\n";
         }
     }
     return text;
