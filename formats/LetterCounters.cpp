@@ -18,7 +18,7 @@ bool SameText(std::string_view a, std::string_view b)
 
 } // namespace
 
-std::uint64_t LetterCounters::TextHash::operator()(std::string_view text) const
+std::uint64_t LetterCounters::HashOf(std::string_view text)
 {
     // Mail No. texts are mostly numbers: their value with their length, so that neighbouring
     // mails lie close together in the map; other texts by FNV-1a.
@@ -44,7 +44,8 @@ std::uint64_t LetterCounters::TextHash::operator()(std::string_view text) const
 int& LetterCounters::operator[](std::string_view mailNoText)
 {
     if (m_last == nullptr || !SameText(mailNoText, m_lastText)) {
-        m_last = &m_counters.FindOrInsert(mailNoText, Counter{0, m_generation});
+        m_last = &m_counters.FindOrInsert(TextKey{mailNoText, HashOf(mailNoText)},
+                                          Counter{0, m_generation});
         m_lastText = mailNoText;
     }
     Counter& counter = *m_last;
@@ -59,7 +60,7 @@ void LetterCounters::ResetAll()
     ++m_generation;
     if (m_generation == 0) {
         // Generations ran out: reset for real once, then count from the start again.
-        m_counters.ForEach([](std::string_view, Counter& counter) { counter = Counter{}; });
+        m_counters.ForEach([](const TextKey&, Counter& counter) { counter = Counter{}; });
         m_generation = 1;
     }
 }

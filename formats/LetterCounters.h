@@ -17,10 +17,22 @@ public:
     void ResetAll();
 
 private:
-    struct TextHash
+    // The text with its hash, so that growing the map never reads the log's bytes again.
+    struct TextKey
     {
-        std::uint64_t operator()(std::string_view text) const;
+        std::string_view text;
+        std::uint64_t hash;
+        bool operator==(const TextKey& other) const
+        {
+            return hash == other.hash && text == other.text;
+        }
     };
+    struct KeyHash
+    {
+        std::uint64_t operator()(const TextKey& key) const { return key.hash; }
+    };
+    static std::uint64_t HashOf(std::string_view text);
+
     // A counter set before the latest ResetAll holds a stale generation and reads 0.
     struct Counter
     {
@@ -28,7 +40,7 @@ private:
         std::uint32_t generation = 0;
     };
 
-    FlatMap<std::string_view, Counter, TextHash> m_counters;
+    FlatMap<TextKey, Counter, KeyHash> m_counters;
     std::uint32_t m_generation = 1;
     // Rows in a row mostly name the same mail. Only operator[] changes the map, and it
     // updates these, so the pointer stays valid.
