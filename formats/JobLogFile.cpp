@@ -243,10 +243,14 @@ int JobLogFile::ReadTrayRows()
         return -1;
     }
     if (m_pSummary) {
-        m_pSummary->strTray1 = rows[3][kFieldValue];
-        m_pSummary->strTray2 = rows[4][kFieldValue];
-        m_pSummary->strTray3 = rows[5][kFieldValue];
-        m_pSummary->strTray4 = rows[6][kFieldValue];
+        try {
+            m_pSummary->strTray1 = rows[3][kFieldValue];
+            m_pSummary->strTray2 = rows[4][kFieldValue];
+            m_pSummary->strTray3 = rows[5][kFieldValue];
+            m_pSummary->strTray4 = rows[6][kFieldValue];
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
     }
     return 0;
 }

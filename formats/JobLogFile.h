@@ -59,6 +59,8 @@ public:
     int CountEvent(std::size_t row, bool& endRowSeen);
     int BuildMailRecords(std::size_t row, int currentMail, LetterCounters& counters);
     int BuildJobDetails(std::size_t row, int currentMail);
+    // The finders keep the last match. While BuildRecords runs they answer from its
+    // indexes, otherwise they scan.
     // Set `index` to the last mail record of the row's Mail No. (empty counts as 0), or -1;
     // -1 when the Mail No. is neither empty nor a number.
     int FindMailByNumber(const JobLogRow& row, int& index) const;
