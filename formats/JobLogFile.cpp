@@ -91,8 +91,11 @@ int JobLogFile::Load(const std::string& path)
     int result = -1;
     if (!path.empty()) {
         result = ReadLines(path);
+        // CheckFormat in two parts: the header rows first, then each event row just before
+        // the records are built from it, so that every row is cut from the file once for
+        // both. The same rows refuse the log, and whatever was built is freed.
         if (result == 0) {
-            result = CheckFormat();
+            result = CheckHeaderRows();
         }
         if (result == 0) {
             result = BuildRecords();
@@ -201,6 +204,20 @@ int JobLogFile::IsKnownEvent(const JobLogRow& row) const
 
 int JobLogFile::CheckFormat()
 {
+    if (CheckHeaderRows() != 0) {
+        return -1;
+    }
+    const JobLogRows& rows = *m_pRows;
+    for (std::size_t i = kHeaderRows; i < rows.size(); ++i) {
+        if (CheckEventRow(rows[i]) != 0) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int JobLogFile::CheckHeaderRows()
+{
     if (CheckHeader() != 0) {
         return -1;
     }
@@ -210,22 +227,24 @@ int JobLogFile::CheckFormat()
             return -1;
         }
     }
-    for (std::size_t i = kHeaderRows; i < rows.size(); ++i) {
-        const JobLogRow row = rows[i];
-        if (row[kFieldNumber].empty() || row[kFieldTime].empty() || row[kFieldResult].empty()) {
-            return -1;
-        }
-        if (!MatchesTimePattern(row[kFieldTime]) || IsKnownEvent(row) != 0) {
-            return -1;
-        }
-        const std::string_view type = row[kFieldType];
-        if (!type.empty() && type != kLogLetter && type != kLogEnvelope) {
-            return -1;
-        }
-        const std::string_view sample = row[kFieldSample];
-        if (!sample.empty() && sample != kLogSample) {
-            return -1;
-        }
+    return 0;
+}
+
+int JobLogFile::CheckEventRow(const JobLogRow& row) const
+{
+    if (row[kFieldNumber].empty() || row[kFieldTime].empty() || row[kFieldResult].empty()) {
+        return -1;
+    }
+    if (!MatchesTimePattern(row[kFieldTime]) || IsKnownEvent(row) != 0) {
+        return -1;
+    }
+    const std::string_view type = row[kFieldType];
+    if (!type.empty() && type != kLogLetter && type != kLogEnvelope) {
+        return -1;
+    }
+    const std::string_view sample = row[kFieldSample];
+    if (!sample.empty() && sample != kLogSample) {
+        return -1;
     }
     return 0;
 }

@@ -40,8 +40,12 @@ public:
     // Splits `line` at every comma (no quoting). The first line split fixes the comma count
     // (12 or 13); every later line must have the same. 0 or -1.
     int SplitLine(std::string_view line, std::vector<std::string_view>& fields);
-    // CheckHeader, then the fields of rows 1 to 6 and of every event row. 0 or -1.
+    // CheckHeaderRows, then CheckEventRow of every event row. 0 or -1.
     int CheckFormat();
+    // CheckHeader, then the values (field 1) of rows 1 to 6. 0 or -1.
+    int CheckHeaderRows();
+    // The fields of one event row: number, time, event name, type and sample. 0 or -1.
+    int CheckEventRow(const JobLogRow& row) const;
     // Row count, title, version, job keys, column headings and the first event. 0 or -1.
     int CheckHeader();
     // 0 when field 2 of `row` is one of the event names, else -1.
@@ -51,10 +55,11 @@ public:
     int ReadTrayRows();
     void FreeRows();
 
-    // The records (JobLogRecords.cpp). BuildRecords turns rows that passed CheckFormat into
-    // the summary, the mail records and the details: 0, or -1 when the log's events are
-    // refused (the records built so far stay for FreeRecords). The steps below run inside
-    // it, one row at a time, and refuse (-1) when called outside it.
+    // The records (JobLogRecords.cpp). BuildRecords turns rows whose header passed
+    // CheckHeaderRows into the summary, the mail records and the details, checking each
+    // event row with CheckEventRow before its steps: 0, or -1 when a row or the log's events
+    // are refused (the records built so far stay for FreeRecords). The steps below run
+    // inside it, one row at a time, and refuse (-1) when called outside it.
     int BuildRecords();
     int CountEvent(std::size_t row, bool& endRowSeen);
     int BuildMailRecords(std::size_t row, int currentMail, LetterCounters& counters);

@@ -108,6 +108,9 @@ int JobLogFile::BuildFromRows(LetterCounters& counters)
     bool endRowSeen = false;
     for (std::size_t i = kFirstEventRow; i < rows.size(); ++i) {
         const EventRow& row = EventAt(i);
+        if (CheckEventRow(row.fields) != 0) {
+            return -1;
+        }
         int currentMail = -1;
         if (row.sample) {
             currentMail = FindLastSampleMail();

@@ -6,8 +6,8 @@
 // Sheets are addressed by their place in their detail's vector. A sheet that a finish
 // deletes stays in its place, marked deleted, until Compact removes it at the end of the
 // build.
-// Relies on every event row having its time: a sheet is then fed exactly while its
-// strTime is empty.
+// Relies on every event row having its time, which the build checks before a row's steps:
+// a sheet is then fed exactly while its strTime is empty.
 #pragma once
 
 #include "formats/FlatMap.h"

@@ -476,6 +476,23 @@ TEST_F(JobRecordsTest, RefusesEveryEventThatCannotBeRead)
     EXPECT_EQ(Load(log), 0);
 }
 
+TEST_F(JobRecordsTest, FormatDefectOfAnEventRowRefusesTheLoadAfterRecordsWereBuilt)
+{
+    // Event rows are checked as their records are built: a defect in the last row must
+    // still refuse the log and free what was built before it.
+    const std::pair<std::size_t, const char*> defects[] = {
+        {0, ""}, {1, "2020/01/31T00:00:12"}, {2, "Job finished"}, {5, "envelope"}, {10, "sample"}};
+    for (const auto& [field, text] : defects) {
+        LogBuilder log;
+        log.MailStarted("1", "0");
+        log.MailFinished("1");
+        const std::size_t end = log.JobFinished("1");
+        log.Row(end)[field] = text;
+        EXPECT_EQ(Load(log), -1) << "field " << field << " '" << text << "'";
+        EXPECT_EQ(m_reader->m_pMails, nullptr);
+    }
+}
+
 TEST_F(JobRecordsTest, ErrorEntriesBeyondTheLimitRefuseTheLog)
 {
     // Each error reaches every unfinished mail: 600 x 450 entries pass the limit of a log
