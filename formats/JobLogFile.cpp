@@ -1,12 +1,12 @@
 #include "formats/JobLogFile.h"
 
 #include "formats/JobRecordIndex.h"
+#include "formats/LogEvent.h"
 #include "formats/LogVocabulary.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
 #include "platform/SharedFile.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
@@ -198,8 +198,7 @@ int JobLogFile::CheckHeader()
 
 int JobLogFile::IsKnownEvent(const JobLogRow& row) const
 {
-    const std::string_view name = row[kFieldResult];
-    return std::find(kLogEvents.begin(), kLogEvents.end(), name) != kLogEvents.end() ? 0 : -1;
+    return LogEventOf(row[kFieldResult]) != LogEvent::Unknown ? 0 : -1;
 }
 
 int JobLogFile::CheckFormat()
@@ -239,11 +238,11 @@ int JobLogFile::CheckEventRow(const JobLogRow& row) const
         return -1;
     }
     const std::string_view type = row[kFieldType];
-    if (!type.empty() && type != kLogLetter && type != kLogEnvelope) {
+    if (!type.empty() && !FieldIs(type, kLogLetter) && !FieldIs(type, kLogEnvelope)) {
         return -1;
     }
     const std::string_view sample = row[kFieldSample];
-    if (!sample.empty() && sample != kLogSample) {
+    if (!sample.empty() && !FieldIs(sample, kLogSample)) {
         return -1;
     }
     return 0;
