@@ -65,6 +65,8 @@ std::string Progress(int stacked, int expected)
 }
 
 // The letters of a mail are counted in an int, which must not overflow on a hostile log.
+constexpr std::size_t kRowsPerDrop = 1 << 14;
+
 int Incremented(int count)
 {
     return static_cast<int>(static_cast<unsigned>(count) + 1u);
@@ -107,6 +109,11 @@ int JobLogFile::BuildFromRows(LetterCounters& counters)
     }
     bool endRowSeen = false;
     for (std::size_t i = kFirstEventRow; i < rows.size(); ++i) {
+        // The records copy what they keep, so the log's pages behind us need not stay resident
+        // beside them.
+        if (i % kRowsPerDrop == 0) {
+            m_pRows->DropRowsBefore(i);
+        }
         const EventRow& row = EventAt(i);
         if (CheckEventRow(row.fields) != 0) {
             return -1;
