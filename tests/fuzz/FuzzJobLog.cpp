@@ -1,6 +1,8 @@
-// The job log reader on any bytes: Load gives 0 or -1 and leaves no rows behind.
+// The job log reader on any bytes: Load gives 0 with the job's records or -1 with none, and
+// leaves no rows behind.
 #include "FuzzScratch.h"
 #include "formats/JobLogFile.h"
+#include "formats/JobRecords.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (log.m_pRows) {
         FuzzFailure("rows held after Load");
+    }
+    const bool records = log.m_pSummary && log.m_pMails && log.m_pDetails;
+    if (result == 0 ? !records : (log.m_pSummary || log.m_pMails || log.m_pDetails)) {
+        FuzzFailure("the records do not match the result");
+    }
+    if (result == 0 && log.m_pSummary->nResult != kJobFinished &&
+        log.m_pSummary->nResult != kJobCanceled) {
+        FuzzFailure("a loaded job neither finished nor was canceled");
     }
     // Whoever deletes a reader closes its stream first.
     if (log.m_pStream != nullptr) {
