@@ -1,11 +1,13 @@
 // The regression corpus of hostile inputs: tests/data/hostile/<reader>/ holds the inputs and
-// expected.txt, one line per input: its file name, then key=value expectations (a key that is
-// missing is not checked), then an optional '#' and why the input is there.
+// expected.txt, one line per input: its file name, then key=value expectations (the keys, and
+// what a missing one means, are the reader's test's), then an optional '#' and why the input
+// is there.
 //
 //   dotdot.zip  test=0:0 extract=-1 files=   # an entry that would land beside the folder
 #pragma once
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
