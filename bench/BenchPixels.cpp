@@ -27,7 +27,7 @@ std::unique_ptr<CDornComFile> MakeReader(int colourCount, int levels)
     reader->m_pJobHeader->nResolutionY = 600;
     std::mt19937 random(2024);
     auto makePlane = [&] {
-        CBitmapDataPtr plane(new CBitmapData, [](CBitmapData* p) { delete p; });
+        auto plane = std::make_unique<CBitmapData>();
         plane->Create(kWidth, kHeight, 4);
         for (int y = 0; y < kHeight; ++y) {
             std::uint8_t* row = plane->m_pBits + y * std::size_t(plane->m_nStride);

@@ -238,3 +238,91 @@ bool CBitmapData::Rotate180(formats::ProgressTarget* progress)
     formats::PostProgress(progress, 100);
     return true;
 }
+
+std::uint8_t* CBitmapData::LineStart(int x, int y) const
+{
+    if (m_pBits == nullptr || m_nBitCount != 4 || x < 0 || y < 0 || x >= m_nWidth ||
+        y >= m_nHeight) {
+        return nullptr;
+    }
+    return m_pBits + static_cast<std::size_t>(y) * m_nStride + x / 2;
+}
+
+bool CBitmapData::SetLine2Bit(int x, int y, const std::uint8_t* line, int lineBytes)
+{
+    std::uint8_t* const to = LineStart(x, y);
+    if (to == nullptr) {
+        return false;
+    }
+    if (line == nullptr || lineBytes <= 0) {
+        return true;
+    }
+    const std::size_t room = static_cast<std::size_t>(m_nStride - x / 2);
+    const std::size_t whole = std::min(static_cast<std::size_t>(lineBytes), room / 2);
+    // Levels a b c d (top bits first) become the bytes ab and cd.
+    auto first = [](unsigned s) {
+        return static_cast<std::uint8_t>((s >> 2 & 0x30) | (s >> 4 & 0x03));
+    };
+    auto second = [](unsigned s) {
+        return static_cast<std::uint8_t>((s << 2 & 0x30) | (s & 0x03));
+    };
+    for (std::size_t i = 0; i < whole; ++i) {
+        to[2 * i] = first(line[i]);
+        to[2 * i + 1] = second(line[i]);
+    }
+    // An odd room leaves space for the first half of one more source byte.
+    if (whole < static_cast<std::size_t>(lineBytes) && 2 * whole < room) {
+        to[2 * whole] = first(line[whole]);
+    }
+    return true;
+}
+
+bool CBitmapData::SetLine3Bit(int x, int y, const std::uint8_t* line, int lineBytes)
+{
+    std::uint8_t* const to = LineStart(x, y);
+    if (to == nullptr) {
+        return false;
+    }
+    if (line == nullptr || lineBytes <= 0) {
+        return true;
+    }
+    const std::size_t levels = static_cast<std::size_t>(lineBytes) * 8 / 3;
+    // One byte per pair of levels, while the pixel position x + 2 k is below the width.
+    const std::size_t bytes = std::min(levels / 2, static_cast<std::size_t>(m_nWidth - x + 1) / 2);
+    std::size_t k = 0;
+    // Three source bytes hold eight levels, four target bytes.
+    for (const std::uint8_t* from = line; k + 4 <= bytes; k += 4, from += 3) {
+        const std::uint32_t bits =
+            std::uint32_t{from[0]} << 16 | std::uint32_t{from[1]} << 8 | from[2];
+        for (std::size_t j = 0; j < 4; ++j) {
+            const unsigned shift = 18 - 6 * static_cast<unsigned>(j);
+            to[k + j] =
+                static_cast<std::uint8_t>((bits >> (shift + 3) & 7) << 4 | (bits >> shift & 7));
+        }
+    }
+    auto level = [line](std::size_t index) {
+        const std::size_t bit = 3 * index; // first bit, counted from the top of byte 0
+        const std::size_t at = bit / 8;
+        // The second byte only when the level reaches into it: it may be past the line.
+        const unsigned pair = unsigned{line[at]} << 8 | ((bit + 2) / 8 != at ? line[at + 1] : 0u);
+        return pair >> (13 - bit % 8) & 7;
+    };
+    for (; k < bytes; ++k) {
+        to[k] = static_cast<std::uint8_t>(level(2 * k) << 4 | level(2 * k + 1));
+    }
+    return true;
+}
+
+bool CBitmapData::SetLine4Bit(int x, int y, const std::uint8_t* line, int lineBytes)
+{
+    std::uint8_t* const to = LineStart(x, y);
+    if (to == nullptr) {
+        return false;
+    }
+    if (line == nullptr || lineBytes <= 0) {
+        return true;
+    }
+    const std::size_t room = static_cast<std::size_t>(m_nStride - x / 2);
+    std::memcpy(to, line, std::min(static_cast<std::size_t>(lineBytes), room));
+    return true;
+}

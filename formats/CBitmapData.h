@@ -71,6 +71,18 @@ public:
     // Turns the buffer half round in place. Progress 0, 1 per exchanged row pair, 100.
     bool Rotate180(formats::ProgressTarget* progress);
 
+    // Place one decoded line of a band into row y of a 4-bit buffer, from byte x / 2 on (an odd
+    // x starts at the pixel before it), high nibble first. False, with nothing written, when
+    // this is no 4-bit buffer with storage or (x, y) lies outside it.
+    // Four 2-bit levels per source byte, filling two bytes; nothing is written past the row.
+    bool SetLine2Bit(int x, int y, const std::uint8_t* line, int lineBytes);
+    // A bit stream of 3-bit levels, most significant bit first, written two levels to a byte
+    // while the pixel position (x, then on by 2) lies below the width. A last level without a
+    // partner and bits too few for a level are not written.
+    bool SetLine3Bit(int x, int y, const std::uint8_t* line, int lineBytes);
+    // The bytes as they are (two levels each), as many as the row holds from byte x / 2 on.
+    bool SetLine4Bit(int x, int y, const std::uint8_t* line, int lineBytes);
+
     std::int32_t m_nWidth = 0;
     std::int32_t m_nHeight = 0;
     std::int32_t m_nBitCount = 1;
@@ -79,6 +91,8 @@ public:
     std::unique_ptr<formats::BitmapInfo> m_pInfo;
 
 private:
+    // Start of the line at (x, y) in a 4-bit buffer, or nullptr when it cannot take one.
+    std::uint8_t* LineStart(int x, int y) const;
     std::unique_ptr<CBitmapData> Rotated(bool clockwise, formats::ProgressTarget* progress) const;
 
     formats::PixelBuffer m_storage; // owns m_pBits

@@ -1,5 +1,6 @@
 #include "formats/CDornComFile.h"
 
+#include "formats/CBitmapData.h"
 #include "formats/DornCommand.h"
 #include "platform/SharedFile.h"
 
@@ -138,6 +139,8 @@ bool ApplyJobCommand(tagDORNJOBHEADER& header, const tagDORNCOMMAND& command, bo
 }
 
 } // namespace
+
+CDornComFile::CDornComFile() = default;
 
 CDornComFile::~CDornComFile()
 {

@@ -12,7 +12,8 @@ namespace {
 
 // The first `count` colour planes, missing ones as none.
 template <std::size_t count>
-std::array<const CBitmapData*, count> ColourPlanes(const std::vector<CBitmapDataPtr>& planes)
+std::array<const CBitmapData*, count>
+ColourPlanes(const std::vector<std::unique_ptr<CBitmapData>>& planes)
 {
     std::array<const CBitmapData*, count> colour{};
     for (std::size_t i = 0; i < count && i < planes.size(); ++i) {

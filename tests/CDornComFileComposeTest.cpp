@@ -9,9 +9,9 @@
 
 namespace {
 
-CBitmapDataPtr NewPlane()
+std::unique_ptr<CBitmapData> NewPlane()
 {
-    CBitmapDataPtr plane(new CBitmapData, [](CBitmapData* p) { delete p; });
+    auto plane = std::make_unique<CBitmapData>();
     EXPECT_TRUE(plane->Create(4, 1, 4));
     return plane;
 }
