@@ -1,5 +1,5 @@
 // Reading, splitting and checking a job log of 1,000,000 event rows (about 84 MB): rows per
-// second, and the peak memory of one Load against the file's size.
+// second, and the peak memory of reading and checking against the file's size.
 #include "formats/JobLogFile.h"
 
 #include <benchmark/benchmark.h>
@@ -108,7 +108,7 @@ void CloseStream(JobLogFile& reader)
     }
 }
 
-void BM_LoadJobLog(benchmark::State& state)
+void BM_ReadAndCheckJobLog(benchmark::State& state)
 {
     const GeneratedLog& log = Log();
     std::size_t worstPeak = 0;
@@ -119,8 +119,13 @@ void BM_LoadJobLog(benchmark::State& state)
         const std::size_t before = StatusBytes("VmRSS:");
         ResetPeak();
         state.ResumeTiming();
+        // Load without its record build (bench_BenchJobLogLoad measures the whole Load).
         JobLogFile reader;
-        const int result = reader.Load(log.Path());
+        int result = reader.ReadLines(log.Path());
+        if (result == 0) {
+            result = reader.CheckFormat();
+        }
+        reader.FreeRows();
         state.PauseTiming();
         const std::size_t peak = StatusBytes("VmHWM:");
         worstPeak = std::max(worstPeak, peak > before ? peak - before : 0);
@@ -137,7 +142,7 @@ void BM_LoadJobLog(benchmark::State& state)
     state.counters["peak_MB"] = static_cast<double>(worstPeak) / 1e6;
     state.counters["peak/file"] = static_cast<double>(worstPeak) / static_cast<double>(log.Size());
 }
-BENCHMARK(BM_LoadJobLog)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReadAndCheckJobLog)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The reading and splitting alone, rows kept (the part before the checks).
 void BM_ReadLines(benchmark::State& state)

@@ -1,11 +1,12 @@
 #include "formats/JobLogFile.h"
 
+#include "formats/JobRecordIndex.h"
+#include "formats/LogEvent.h"
 #include "formats/LogVocabulary.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
 #include "platform/SharedFile.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
@@ -77,9 +78,11 @@ std::size_t CountRows(std::string_view bytes)
 
 } // namespace
 
+JobLogFile::JobLogFile() = default;
+
 JobLogFile::~JobLogFile()
 {
-    FreeRecordsStep();
+    FreeRecords();
     FreeRows();
 }
 
@@ -88,15 +91,18 @@ int JobLogFile::Load(const std::string& path)
     int result = -1;
     if (!path.empty()) {
         result = ReadLines(path);
+        // CheckFormat in two parts: the header rows first, then each event row just before
+        // the records are built from it, so that every row is cut from the file once for
+        // both. The same rows refuse the log, and whatever was built is freed.
         if (result == 0) {
-            result = CheckFormat();
+            result = CheckHeaderRows();
         }
         if (result == 0) {
-            result = BuildRecordsStep();
+            result = BuildRecords();
         }
     }
     if (result != 0) {
-        FreeRecordsStep();
+        FreeRecords();
     }
     FreeRows();
     return result;
@@ -192,11 +198,24 @@ int JobLogFile::CheckHeader()
 
 int JobLogFile::IsKnownEvent(const JobLogRow& row) const
 {
-    const std::string_view name = row[kFieldResult];
-    return std::find(kLogEvents.begin(), kLogEvents.end(), name) != kLogEvents.end() ? 0 : -1;
+    return LogEventOf(row[kFieldResult]) != LogEvent::Unknown ? 0 : -1;
 }
 
 int JobLogFile::CheckFormat()
+{
+    if (CheckHeaderRows() != 0) {
+        return -1;
+    }
+    const JobLogRows& rows = *m_pRows;
+    for (std::size_t i = kHeaderRows; i < rows.size(); ++i) {
+        if (CheckEventRow(rows[i]) != 0) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int JobLogFile::CheckHeaderRows()
 {
     if (CheckHeader() != 0) {
         return -1;
@@ -207,22 +226,24 @@ int JobLogFile::CheckFormat()
             return -1;
         }
     }
-    for (std::size_t i = kHeaderRows; i < rows.size(); ++i) {
-        const JobLogRow row = rows[i];
-        if (row[kFieldNumber].empty() || row[kFieldTime].empty() || row[kFieldResult].empty()) {
-            return -1;
-        }
-        if (!MatchesTimePattern(row[kFieldTime]) || IsKnownEvent(row) != 0) {
-            return -1;
-        }
-        const std::string_view type = row[kFieldType];
-        if (!type.empty() && type != kLogLetter && type != kLogEnvelope) {
-            return -1;
-        }
-        const std::string_view sample = row[kFieldSample];
-        if (!sample.empty() && sample != kLogSample) {
-            return -1;
-        }
+    return 0;
+}
+
+int JobLogFile::CheckEventRow(const JobLogRow& row) const
+{
+    if (row[kFieldNumber].empty() || row[kFieldTime].empty() || row[kFieldResult].empty()) {
+        return -1;
+    }
+    if (!MatchesTimePattern(row[kFieldTime]) || IsKnownEvent(row) != 0) {
+        return -1;
+    }
+    const std::string_view type = row[kFieldType];
+    if (!type.empty() && !FieldIs(type, kLogLetter) && !FieldIs(type, kLogEnvelope)) {
+        return -1;
+    }
+    const std::string_view sample = row[kFieldSample];
+    if (!sample.empty() && !FieldIs(sample, kLogSample)) {
+        return -1;
     }
     return 0;
 }
@@ -239,8 +260,16 @@ int JobLogFile::ReadTrayRows()
         (fourth != kLogKeyStandardTray && fourth != kLogKeyHighCapacityFeeder)) {
         return -1;
     }
-    // The summary's tray texts (field 1 of rows 3 to 6) are copied here once the summary
-    // record exists.
+    if (m_pSummary) {
+        try {
+            m_pSummary->strTray1 = rows[3][kFieldValue];
+            m_pSummary->strTray2 = rows[4][kFieldValue];
+            m_pSummary->strTray3 = rows[5][kFieldValue];
+            m_pSummary->strTray4 = rows[6][kFieldValue];
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+    }
     return 0;
 }
 
@@ -248,10 +277,3 @@ void JobLogFile::FreeRows()
 {
     m_pRows.reset();
 }
-
-int JobLogFile::BuildRecordsStep()
-{
-    return 0;
-}
-
-void JobLogFile::FreeRecordsStep() {}

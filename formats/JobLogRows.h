@@ -46,6 +46,13 @@ public:
 
     // Room for `count` rows, so that appending never moves them.
     void Reserve(std::size_t count) { m_lines.reserve(count); }
+    // The bytes of the rows before `row` may leave memory; they stay readable (see MappedFile).
+    void DropRowsBefore(std::size_t row)
+    {
+        if (row < m_lines.size()) {
+            m_file.DropBefore(static_cast<std::size_t>(m_lines[row].data() - Bytes().data()));
+        }
+    }
     // `line` must lie inside Bytes().
     void Append(std::string_view line) { m_lines.push_back(line); }
 

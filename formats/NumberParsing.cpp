@@ -91,14 +91,22 @@ int ParseHexUInt64(std::string_view text, std::uint64_t& value)
 
 int ParseUInt32(std::string_view text, std::uint32_t& value)
 {
-    std::uint64_t wide = 0;
-    const int result = ParseUInt64(text, wide);
-    if (result == -1) {
+    // A job log parses several fields of every row: one pass, no division.
+    if (text.empty()) {
         return -1;
     }
-    if (result == -2 || wide > std::numeric_limits<std::uint32_t>::max()) {
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
+    std::uint64_t result = 0;
+    for (const char c : text) {
+        if (!IsDigit(c)) {
+            return -1;
+        }
+        // Once past the limit it stays past it (and the digits are still checked).
+        result = std::min(result * 10 + static_cast<std::uint64_t>(c - '0'), kMax + 1);
+    }
+    if (result > kMax) {
         return -2;
     }
-    value = static_cast<std::uint32_t>(wide);
+    value = static_cast<std::uint32_t>(result);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "platform/MappedFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <limits>
@@ -24,6 +25,18 @@ void MappedFile::Release()
     m_copy.reset();
     m_data = nullptr;
     m_size = 0;
+}
+
+void MappedFile::DropBefore(std::size_t offset)
+{
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    if (m_mapping == nullptr || page == 0) {
+        return;
+    }
+    const std::size_t length = std::min(offset, m_size) / page * page;
+    if (length > 0) {
+        ::madvise(m_mapping, length, MADV_DONTNEED);
+    }
 }
 
 bool MappedFile::Load(std::FILE* stream, FileLoad how)

@@ -29,6 +29,10 @@ public:
 
     std::string_view Bytes() const { return {m_data, m_size}; }
 
+    // Lets the system take back the memory of the bytes before `offset` of a mapped file; they
+    // stay readable (they are read from the file again when touched). Does nothing for a copy.
+    void DropBefore(std::size_t offset);
+
 private:
     void Release();
 

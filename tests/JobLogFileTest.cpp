@@ -14,7 +14,8 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-// A small valid log; `withVersion` gives 14 fields (13 commas) per row, else 13.
+// A small log that loads (a sample mail); `withVersion` gives 14 fields (13 commas) per row,
+// else 13.
 Rows ValidRows(bool withVersion)
 {
     Rows rows = {
@@ -28,9 +29,10 @@ Rows ValidRows(bool withVersion)
         {"No.", "Time", "Result", "Error No.", "Mail No.", "Type", "Sheet", "Front Page",
          "Back Page", "Tray", "Sample", "Letter Sheets", "Number of making mail"},
         {"1", "2020/01/31 12:34:56", "Job Started"},
-        {"2", "2020/01/31 12:34:57", "Mail Started", "", "1", "", "", "", "", "", "Sample"},
-        {"3", "2020/01/31 12:34:58", "Sheet Stacked", "", "1", "Envelope"},
-        {"4", "2020/01/31 12:34:59", "Job Finished", "", "", "", "", "", "", "", "", "", "1"},
+        {"2", "2020/01/31 12:34:57", "Mail Started", "", "1", "", "", "", "", "", "Sample", "1"},
+        {"3", "2020/01/31 12:34:58", "Sheet Stacked", "", "1", "Envelope", "1", "", "", "",
+         "Sample"},
+        {"4", "2020/01/31 12:34:59", "Job Finished", "", "", "", "", "", "", "", "", "", "0"},
     };
     for (auto& row : rows) {
         row.resize(withVersion ? 14 : 13);

@@ -1,0 +1,11 @@
+#include "formats/JobDetail.h"
+
+JobDetail::~JobDetail()
+{
+    FreeSheets();
+}
+
+void JobDetail::FreeSheets()
+{
+    pSheets.reset();
+}
