@@ -4,6 +4,7 @@
 #include "ScratchFolder.h"
 #include "TestArchives.h"
 #include "formats/CCheckTampering.h"
+#include "formats/CDornComFile.h"
 #include "formats/CZipFile.h"
 #include "formats/FileHelpers.h"
 #include "formats/JobLogFile.h"
@@ -13,6 +14,7 @@
 #include "tools/SampleFolder.h"
 #include "tools/SampleJobLog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -259,6 +261,64 @@ TEST_F(SampleArchiveRoundTripTest, SampleFolderOpensWithAndWithoutThePassword)
                 EXPECT_EQ(LoadLog(log), 0);
             }
         }
+    }
+}
+
+TEST_F(SampleArchiveRoundTripTest, SampleJobOpensEndToEndWithItsPageImages)
+{
+    // As an open goes: unpack, check the file set and the digest, load the log, then take the
+    // stream and its index file from beside the archive; every finished mail's page holds one
+    // shown sub-page per printed side that its sheets name.
+    samplejob::SampleFolderOptions options;
+    options.folder = m_folder / "job";
+    options.log.seed = 20240115;
+    options.log.suspensions = 1;
+    options.log.errors = 1;
+    options.log.sampleMails = 1;
+    options.stream.resolution = 20;
+    options.stream.marks = true;
+    options.stream.hiddenSubPages = true;
+    options.stream.impositionKind = 3;
+    options.writeIndexFile = true;
+    ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
+
+    CZipFile zip;
+    const std::string folder = PrepareFolder(options.folder + "/SampleJob.zip");
+    ASSERT_EQ(zip.ExtractArchive(folder + "/Temp.zip", "", folder), 0);
+    std::string log;
+    std::string digest;
+    ASSERT_EQ(CheckLogFileSet(folder, zip.m_files, log, digest), "");
+    CCheckTampering check;
+    ASSERT_EQ(check.Verify(digest, log), 0);
+    JobLogFile reader;
+    ASSERT_EQ(reader.Load(log), 0);
+    std::fclose(reader.m_pStream);
+    reader.m_pStream = nullptr;
+
+    std::vector<std::string> streams;
+    ASSERT_TRUE(ListFolderEntries(options.folder, "*.prn", false, streams));
+    ASSERT_EQ(streams.size(), 1u);
+    CDornComFile stream;
+    ASSERT_EQ(stream.Open(streams[0]), 0);
+    ASSERT_EQ(stream.ReadJobHeader(), 0);
+    ASSERT_EQ(stream.LoadPageIndexFile(options.folder + "/SampleJob.adr"), 0);
+    ASSERT_EQ(stream.m_pPageIndex->size(), reader.m_pDetails->size());
+    for (const auto& detail : *reader.m_pDetails) {
+        SCOPED_TRACE("mail " + std::to_string(detail->nMailNo));
+        ASSERT_EQ(stream.LoadPageLayout(detail->nMailNo), 0);
+        std::vector<uint32_t> printed;
+        for (const SheetRecord& sheet : *detail->pSheets) {
+            if (sheet.nState == kSheetStacked) {
+                printed.push_back(sheet.nFrontPage);
+                if (sheet.nBackPage != kNoNumber) {
+                    printed.push_back(sheet.nBackPage);
+                }
+            }
+        }
+        std::sort(printed.begin(), printed.end());
+        printed.erase(std::unique(printed.begin(), printed.end()), printed.end());
+        EXPECT_EQ(stream.m_pSubPages->size(), printed.size());
+        EXPECT_EQ(stream.m_pSubPages->front().nMarkValue, 1); // the mail's first side
     }
 }
 
