@@ -1,7 +1,7 @@
 // Why: the stream readers are tested against these streams, so every band must decode to
 // exactly the planes the writer meant, in every level mode and on both plane paths, and the
 // spans, offsets and defects the writer reports must be where it says.
-#include "SampleScratch.h"
+#include "ScratchFolder.h"
 #include "tools/LargeInputs.h"
 #include "tools/PageIndexFile.h"
 #include "tools/PageStream.h"
@@ -483,8 +483,11 @@ TEST(PageStreamWriterTest, JobWithoutPagesIsIndexedAsOneRecord)
     EXPECT_EQ(index[1].page, 0u); // the copy's number wraps round
 }
 
-class PageStreamFileTest : public SampleScratch
-{};
+class PageStreamFileTest : public ::testing::Test
+{
+protected:
+    ScratchFolder m_scratch{"PageStreamFileTest"};
+};
 
 TEST_F(PageStreamFileTest, FileAndIndexFileHoldWhatTheLayoutSays)
 {
@@ -492,8 +495,8 @@ TEST_F(PageStreamFileTest, FileAndIndexFileHoldWhatTheLayoutSays)
     options.resolution = 20;
     options.copies = 2;
     PageStreamLayout layout;
-    ASSERT_EQ(samplejob::WritePageStream(PathOf("job.prn"), SmallJob(), options, &layout), 0);
-    EXPECT_EQ(samplejob::ReadWholeFile(PathOf("job.prn")),
+    ASSERT_EQ(samplejob::WritePageStream((m_scratch / "job.prn"), SmallJob(), options, &layout), 0);
+    EXPECT_EQ(samplejob::ReadWholeFile((m_scratch / "job.prn")),
               samplejob::MakePageStream(SmallJob(), options));
 
     const auto index = samplejob::ExpectedPageIndex(layout);
@@ -501,8 +504,8 @@ TEST_F(PageStreamFileTest, FileAndIndexFileHoldWhatTheLayoutSays)
     EXPECT_EQ(index[4].page, 5u);
     EXPECT_EQ(index[4].start, index[1].start);
     EXPECT_EQ(index[4].length, index[1].length);
-    ASSERT_EQ(samplejob::WritePageIndexFile(PathOf("job.adr"), index), 0);
-    const std::string text = samplejob::ReadWholeFile(PathOf("job.adr"));
+    ASSERT_EQ(samplejob::WritePageIndexFile((m_scratch / "job.adr"), index), 0);
+    const std::string text = samplejob::ReadWholeFile((m_scratch / "job.adr"));
     ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u);
     char expected[64];
     std::snprintf(expected, sizeof expected, "00000002,%016llX,%016llX\r\n",
@@ -510,7 +513,7 @@ TEST_F(PageStreamFileTest, FileAndIndexFileHoldWhatTheLayoutSays)
                   static_cast<unsigned long long>(index[1].length));
     EXPECT_EQ(text.substr(3 + 44, 44), expected);
     EXPECT_EQ(text.size(), 3 + 6 * 44u);
-    EXPECT_EQ(samplejob::WritePageStream(PathOf("none/job.prn"), SmallJob(), options), -1);
+    EXPECT_EQ(samplejob::WritePageStream((m_scratch / "none/job.prn"), SmallJob(), options), -1);
 }
 
 TEST_F(PageStreamFileTest, LargeStreamRepeatsDecodableBandsUpToItsSize)
@@ -521,8 +524,8 @@ TEST_F(PageStreamFileTest, LargeStreamRepeatsDecodableBandsUpToItsSize)
     large.resolution = 40;
     large.bytes = 12 * 2 * 12000;
     PageStreamLayout layout;
-    ASSERT_EQ(samplejob::WriteLargePageStream(PathOf("large.prn"), large, &layout), 0);
-    const std::string stream = samplejob::ReadWholeFile(PathOf("large.prn"));
+    ASSERT_EQ(samplejob::WriteLargePageStream((m_scratch / "large.prn"), large, &layout), 0);
+    const std::string stream = samplejob::ReadWholeFile((m_scratch / "large.prn"));
     EXPECT_EQ(stream.size(), layout.fileLength);
     EXPECT_NEAR(static_cast<double>(stream.size()), static_cast<double>(large.bytes),
                 large.bytes * 0.05);
@@ -546,7 +549,7 @@ TEST_F(PageStreamFileTest, LargeStreamRepeatsDecodableBandsUpToItsSize)
             previousBlack = decoded.black.Levels();
         }
     }
-    EXPECT_EQ(samplejob::WriteLargePageStream(PathOf("none/large.prn"), large), -1);
+    EXPECT_EQ(samplejob::WriteLargePageStream((m_scratch / "none/large.prn"), large), -1);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // where one is set), digests that match the log exactly, and the malformed kinds as asked.
 #include "tools/SampleArchive.h"
 
-#include "SampleScratch.h"
+#include "ScratchFolder.h"
 #include "tools/SampleDigest.h"
 #include "tools/SampleFiles.h"
 #include "tools/SampleFolder.h"
@@ -71,9 +71,10 @@ std::string OpensslMd5(const std::string& bytes)
     return std::string(reinterpret_cast<char*>(digest), length);
 }
 
-class SampleArchiveTest : public SampleScratch
+class SampleArchiveTest : public ::testing::Test
 {
 protected:
+    ScratchFolder m_scratch{"SampleArchiveTest"};
     std::string m_log = samplejob::MakeJobLogText(samplejob::JobLogOptions{});
 };
 
@@ -114,7 +115,7 @@ TEST_F(SampleArchiveTest, EachProtectionOpensWithItsPasswordOnly)
     for (const Case& c : {Case{ArchiveEncryption::None, ZIP_EM_NONE},
                           Case{ArchiveEncryption::Pkware, ZIP_EM_TRAD_PKWARE},
                           Case{ArchiveEncryption::Aes256, ZIP_EM_AES_256}}) {
-        const std::string path = PathOf("job" + std::to_string(c.method) + ".zip");
+        const std::string path = (m_scratch / "job" + std::to_string(c.method) + ".zip");
         ASSERT_EQ(samplejob::WriteZipArchive(path, members, c.encryption, "pw12345"), 0);
         const auto entries = ReadArchive(path, "pw12345");
         ASSERT_EQ(entries.size(), 2u);
@@ -137,9 +138,10 @@ TEST_F(SampleArchiveTest, EachProtectionOpensWithItsPasswordOnly)
 TEST_F(SampleArchiveTest, PlainArchiveIsByteIdenticalForTheSameMembers)
 {
     const auto members = samplejob::LogArchiveMembers("Job", m_log, "0123456789abcdef");
-    ASSERT_EQ(samplejob::WriteZipArchive(PathOf("a.zip"), members), 0);
-    ASSERT_EQ(samplejob::WriteZipArchive(PathOf("b.zip"), members), 0);
-    EXPECT_EQ(samplejob::ReadWholeFile(PathOf("a.zip")), samplejob::ReadWholeFile(PathOf("b.zip")));
+    ASSERT_EQ(samplejob::WriteZipArchive((m_scratch / "a.zip"), members), 0);
+    ASSERT_EQ(samplejob::WriteZipArchive((m_scratch / "b.zip"), members), 0);
+    EXPECT_EQ(samplejob::ReadWholeFile((m_scratch / "a.zip")),
+              samplejob::ReadWholeFile((m_scratch / "b.zip")));
 }
 
 TEST_F(SampleArchiveTest, LayoutsHoldTheEntriesAsked)
@@ -155,9 +157,9 @@ TEST_F(SampleArchiveTest, LayoutsHoldTheEntriesAsked)
           Case{ArchiveLayout::EmptySubFolder, {"Job.csv", "Job.mll", "Backup/"}},
           Case{ArchiveLayout::MembersInSubFolder, {"Job/", "Job/Job.csv", "Job/Job.mll"}}}) {
         const auto members = samplejob::LogArchiveMembers("Job", m_log, "d", c.layout);
-        ASSERT_EQ(samplejob::WriteZipArchive(PathOf("l.zip"), members), 0);
+        ASSERT_EQ(samplejob::WriteZipArchive((m_scratch / "l.zip"), members), 0);
         std::vector<std::string> names;
-        for (const Entry& entry : ReadArchive(PathOf("l.zip"), "")) {
+        for (const Entry& entry : ReadArchive((m_scratch / "l.zip"), "")) {
             names.push_back(entry.name);
         }
         EXPECT_EQ(names, c.names);
@@ -167,35 +169,38 @@ TEST_F(SampleArchiveTest, LayoutsHoldTheEntriesAsked)
 TEST_F(SampleArchiveTest, RefusesWhatItCannotWrite)
 {
     const auto members = samplejob::LogArchiveMembers("Job", m_log, "d");
-    EXPECT_EQ(samplejob::WriteZipArchive(PathOf("none/x.zip"), members), -1);
-    EXPECT_EQ(samplejob::WriteZipArchive(PathOf("p.zip"), members, ArchiveEncryption::Aes256, ""),
-              -1);
-    EXPECT_FALSE(std::filesystem::exists(PathOf("p.zip")));
+    EXPECT_EQ(samplejob::WriteZipArchive((m_scratch / "none/x.zip"), members), -1);
+    EXPECT_EQ(
+        samplejob::WriteZipArchive((m_scratch / "p.zip"), members, ArchiveEncryption::Aes256, ""),
+        -1);
+    EXPECT_FALSE(std::filesystem::exists((m_scratch / "p.zip")));
 }
 
 TEST_F(SampleArchiveTest, FolderHoldsBothArchivesAndThePassword)
 {
     samplejob::SampleFolderOptions options;
-    options.folder = PathOf("sample");
+    options.folder = (m_scratch / "sample");
     options.password = "secret8!";
     options.looseFiles = true;
     options.writeIndexFile = true;
     options.stream.resolution = 20;
     ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
-    const std::string log = samplejob::ReadWholeFile(PathOf("sample/SampleJob.csv"));
+    const std::string log = samplejob::ReadWholeFile((m_scratch / "sample/SampleJob.csv"));
     EXPECT_EQ(log, samplejob::MakeJobLogText(options.log));
-    EXPECT_EQ(samplejob::ReadWholeFile(PathOf("sample/SampleJob.mll")), OpensslMd5(log));
-    EXPECT_EQ(samplejob::ReadWholeFile(PathOf("sample/password.txt")), "secret8!\n");
-    const auto plain = ReadArchive(PathOf("sample/SampleJob.zip"), "");
+    EXPECT_EQ(samplejob::ReadWholeFile((m_scratch / "sample/SampleJob.mll")), OpensslMd5(log));
+    EXPECT_EQ(samplejob::ReadWholeFile((m_scratch / "sample/password.txt")), "secret8!\n");
+    const auto plain = ReadArchive((m_scratch / "sample/SampleJob.zip"), "");
     ASSERT_EQ(plain.size(), 2u);
     EXPECT_EQ(plain[0].bytes, log);
-    const auto protectedEntries = ReadArchive(PathOf("sample/SampleJobProtected.zip"), "secret8!");
+    const auto protectedEntries =
+        ReadArchive((m_scratch / "sample/SampleJobProtected.zip"), "secret8!");
     ASSERT_EQ(protectedEntries.size(), 2u);
     EXPECT_EQ(protectedEntries[0].encryption, ZIP_EM_AES_256);
     EXPECT_EQ(protectedEntries[1].bytes, OpensslMd5(log));
-    EXPECT_TRUE(std::filesystem::exists(PathOf("sample/SampleJob.prn")));
-    EXPECT_EQ(samplejob::ReadWholeFile(PathOf("sample/SampleJob.adr")).rfind("\xEF\xBB\xBF", 0),
-              0u);
+    EXPECT_TRUE(std::filesystem::exists((m_scratch / "sample/SampleJob.prn")));
+    EXPECT_EQ(
+        samplejob::ReadWholeFile((m_scratch / "sample/SampleJob.adr")).rfind("\xEF\xBB\xBF", 0),
+        0u);
 }
 
 TEST_F(SampleArchiveTest, FolderIsTheSameForTheSameSeed)
@@ -206,23 +211,23 @@ TEST_F(SampleArchiveTest, FolderIsTheSameForTheSameSeed)
     options.password = "pw";
     options.protection = ArchiveEncryption::Pkware;
     options.stream.resolution = 20;
-    options.folder = PathOf("one");
+    options.folder = (m_scratch / "one");
     ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
-    options.folder = PathOf("two");
+    options.folder = (m_scratch / "two");
     ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
     options.log.seed = 100;
-    options.folder = PathOf("other");
+    options.folder = (m_scratch / "other");
     ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
     for (const char* name : {"SampleJob.zip", "SampleJob.prn"}) {
-        const std::string one = samplejob::ReadWholeFile(PathOf(std::string("one/") + name));
+        const std::string one = samplejob::ReadWholeFile((m_scratch / std::string("one/") + name));
         EXPECT_FALSE(one.empty());
-        EXPECT_EQ(one, samplejob::ReadWholeFile(PathOf(std::string("two/") + name))) << name;
+        EXPECT_EQ(one, samplejob::ReadWholeFile((m_scratch / std::string("two/") + name))) << name;
     }
-    EXPECT_NE(samplejob::ReadWholeFile(PathOf("one/SampleJob.zip")),
-              samplejob::ReadWholeFile(PathOf("other/SampleJob.zip")));
+    EXPECT_NE(samplejob::ReadWholeFile((m_scratch / "one/SampleJob.zip")),
+              samplejob::ReadWholeFile((m_scratch / "other/SampleJob.zip")));
     // Encryption is salted, so only what the protected archive holds is the same.
-    const auto one = ReadArchive(PathOf("one/SampleJobProtected.zip"), "pw");
-    const auto two = ReadArchive(PathOf("two/SampleJobProtected.zip"), "pw");
+    const auto one = ReadArchive((m_scratch / "one/SampleJobProtected.zip"), "pw");
+    const auto two = ReadArchive((m_scratch / "two/SampleJobProtected.zip"), "pw");
     ASSERT_EQ(one.size(), 2u);
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(one[0].bytes, two[0].bytes);

@@ -2,7 +2,7 @@
 // format, say what its counts say, and come out the same for the same seed.
 #include "tools/SampleJobLog.h"
 
-#include "SampleScratch.h"
+#include "ScratchFolder.h"
 #include "tools/LargeInputs.h"
 #include "tools/SampleFiles.h"
 
@@ -313,8 +313,11 @@ TEST(SampleJobLogTest, RowsRenderBackToTheSameText)
               samplejob::MakeJobLogText(options));
 }
 
-class SampleJobLogFileTest : public SampleScratch
-{};
+class SampleJobLogFileTest : public ::testing::Test
+{
+protected:
+    ScratchFolder m_scratch{"SampleJobLogFileTest"};
+};
 
 TEST_F(SampleJobLogFileTest, FileHoldsTheSameBytesAsTheText)
 {
@@ -323,10 +326,11 @@ TEST_F(SampleJobLogFileTest, FileHoldsTheSameBytesAsTheText)
     options.byteOrderMark = true;
     options.errors = 10;
     JobLogCounts counts;
-    ASSERT_EQ(samplejob::WriteJobLogFile(PathOf("log.csv"), options, &counts), 0);
-    EXPECT_EQ(samplejob::ReadWholeFile(PathOf("log.csv")), samplejob::MakeJobLogText(options));
+    ASSERT_EQ(samplejob::WriteJobLogFile((m_scratch / "log.csv"), options, &counts), 0);
+    EXPECT_EQ(samplejob::ReadWholeFile((m_scratch / "log.csv")),
+              samplejob::MakeJobLogText(options));
     EXPECT_EQ(counts.createdMails, 300u);
-    EXPECT_EQ(samplejob::WriteJobLogFile(PathOf("missing/log.csv"), options), -1);
+    EXPECT_EQ(samplejob::WriteJobLogFile((m_scratch / "missing/log.csv"), options), -1);
 }
 
 } // namespace
