@@ -135,6 +135,7 @@ TEST_P(SampleDecodeRoundTripTest, SubPagesDecodeToThePaintedLevels)
     ASSERT_EQ(file.BuildPageIndex(), 0);
     const tagDORNJOBHEADER& header = *file.m_pJobHeader;
 
+    int decoded = 0;
     for (const samplejob::StreamPage& page : layout.pages) {
         ASSERT_EQ(file.LoadPageLayout(page.page), 0);
         for (const StreamSubPage& sub : page.subPages) {
@@ -183,8 +184,10 @@ TEST_P(SampleDecodeRoundTripTest, SubPagesDecodeToThePaintedLevels)
             EXPECT_EQ(thumbnail->pBitmap->m_nWidth, turned ? fittedHeight : fittedWidth);
             EXPECT_EQ(thumbnail->pBitmap->m_nHeight, turned ? fittedWidth : fittedHeight);
             EXPECT_EQ(RowsDiffering(*thumbnail->pBitmap, *fitted), 0);
+            ++decoded;
         }
     }
+    EXPECT_GT(decoded, 0) << "no sub-page was decoded";
 
     // A copy's page is its original's bytes under another number.
     const auto pages = static_cast<uint32_t>(layout.pages.size());
