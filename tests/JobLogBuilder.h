@@ -3,12 +3,22 @@
 // can name the time of any row.
 #pragma once
 
+#include "formats/LogVocabulary.h"
+
 #include <cstddef>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
 using LogRows = std::vector<std::vector<std::string>>;
+
+// The column headings row (row 7).
+inline std::vector<std::string> LogHeadingRow()
+{
+    const auto headings = std::span(kLogVocabulary).subspan(9, 13);
+    return std::vector<std::string>(headings.begin(), headings.end());
+}
 
 class LogBuilder
 {
@@ -25,8 +35,7 @@ public:
             {"Feed Tray 2", "A4 logo"},
             {"Feed Tray 3", "C5"},
             {"High Capacity Feeder", "A4 bulk"},
-            {"No.", "Time", "Result", "Error No.", "Mail No.", "Type", "Sheet", "Front Page",
-             "Back Page", "Tray", "Sample", "Letter Sheets", "Number of making mail"},
+            LogHeadingRow(),
         };
         for (auto& row : m_rows) {
             row.resize(kFields);

@@ -2,6 +2,7 @@
 // refuse, each tolerated variant must pass, and no input may get past them by accident.
 #include "formats/JobLogFile.h"
 
+#include "JobLogBuilder.h"
 #include "ScratchFolder.h"
 #include "platform/SharedFile.h"
 
@@ -26,8 +27,7 @@ Rows ValidRows(bool withVersion)
         {"Feed Tray 2", "A4 logo"},
         {"Feed Tray 3", "C5"},
         {"Standard Tray", "A4"},
-        {"No.", "Time", "Result", "Error No.", "Mail No.", "Type", "Sheet", "Front Page",
-         "Back Page", "Tray", "Sample", "Letter Sheets", "Number of making mail"},
+        LogHeadingRow(),
         {"1", "2020/01/31 12:34:56", "Job Started"},
         {"2", "2020/01/31 12:34:57", "Mail Started", "", "1", "", "", "", "", "", "Sample", "1"},
         {"3", "2020/01/31 12:34:58", "Sheet Stacked", "", "1", "Envelope", "1", "", "", "",
