@@ -1,5 +1,6 @@
 // Why: the generated logs stand in for the finisher's in every later test, so the log reader
 // must accept every variant the generator writes and refuse each deliberately broken one.
+#include "SampleLogVariants.h"
 #include "ScratchFolder.h"
 #include "formats/JobLogFile.h"
 #include "formats/TrayNames.h"
@@ -24,82 +25,6 @@ using samplejob::JobLogOptions;
 using samplejob::LineEnd;
 using samplejob::LogRow;
 
-struct LogVariant
-{
-    const char* name;
-    JobLogOptions options;
-};
-
-void PrintTo(const LogVariant& variant, std::ostream* out)
-{
-    *out << variant.name;
-}
-
-JobLogOptions Log(const std::function<void(JobLogOptions&)>& change)
-{
-    JobLogOptions options;
-    options.seed = 4242;
-    change(options);
-    return options;
-}
-
-const std::vector<LogVariant>& LogVariants()
-{
-    static const std::vector<LogVariant> variants = {
-        {"Plain", Log([](JobLogOptions&) {})},
-        {"TwelveCommas", Log([](JobLogOptions& o) { o.commas = 12; })},
-        {"TwelveCommasLf", Log([](JobLogOptions& o) {
-             o.commas = 12;
-             o.lineEnd = LineEnd::Lf;
-         })},
-        {"ThirteenCommasLf", Log([](JobLogOptions& o) { o.lineEnd = LineEnd::Lf; })},
-        {"ByteOrderMark", Log([](JobLogOptions& o) { o.byteOrderMark = true; })},
-        {"ByteOrderMarkTwelveCommasLf", Log([](JobLogOptions& o) {
-             o.byteOrderMark = true;
-             o.commas = 12;
-             o.lineEnd = LineEnd::Lf;
-         })},
-        {"Retries", Log([](JobLogOptions& o) { o.retries = 3; })},
-        {"Suspensions", Log([](JobLogOptions& o) { o.suspensions = 4; })},
-        {"Errors", Log([](JobLogOptions& o) { o.errors = 5; })},
-        {"SampleMails", Log([](JobLogOptions& o) { o.sampleMails = 3; })},
-        {"Interruptions", Log([](JobLogOptions& o) { o.interruptions = 3; })},
-        {"Canceled", Log([](JobLogOptions& o) { o.end = JobEnd::Canceled; })},
-        {"CanceledAfterRetries", Log([](JobLogOptions& o) {
-             o.end = JobEnd::Canceled;
-             o.retries = 2;
-             o.errors = 1;
-         })},
-        {"SimplexHighCapacityFeeder", Log([](JobLogOptions& o) {
-             o.duplex = false;
-             o.letters = 4;
-             o.highCapacityFeeder = true;
-         })},
-        {"NoMails", Log([](JobLogOptions& o) { o.mails = 0; })},
-        {"NoLetters", Log([](JobLogOptions& o) {
-             o.letters = 0;
-             o.suspensions = 2;
-         })},
-        {"NamesOutsideAscii", Log([](JobLogOptions& o) {
-             o.jobName = "Rechnungen M\xC3\xA4rz \xE8\xAB\x8B\xE6\xB1\x82";
-             o.jobId = "\xC3\x9C-7";
-         })},
-        {"Everything", Log([](JobLogOptions& o) {
-             o.mails = 25;
-             o.letters = 3;
-             o.retries = 4;
-             o.suspensions = 5;
-             o.errors = 4;
-             o.sampleMails = 3;
-             o.interruptions = 3;
-             o.commas = 12;
-             o.byteOrderMark = true;
-         })},
-        {"LargeInputMix", samplejob::LargeJobLogOptions(20000, 9)},
-    };
-    return variants;
-}
-
 // Loads `path` with a fresh reader and closes the log the reader leaves open.
 int LoadLog(const std::string& path, bool* rowsLeft = nullptr)
 {
@@ -115,7 +40,7 @@ int LoadLog(const std::string& path, bool* rowsLeft = nullptr)
     return result;
 }
 
-class SampleJobLogRoundTripTest : public ::testing::TestWithParam<LogVariant>
+class SampleJobLogRoundTripTest : public ::testing::TestWithParam<sample_logs::LogVariant>
 {
 protected:
     ScratchFolder m_folder{"SampleJobLogRoundTrip"};
@@ -308,7 +233,8 @@ TEST_P(SampleJobLogRoundTripTest, RecordsSayWhatTheGeneratorCounted)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, SampleJobLogRoundTripTest, ::testing::ValuesIn(LogVariants()),
+INSTANTIATE_TEST_SUITE_P(Variants, SampleJobLogRoundTripTest,
+                         ::testing::ValuesIn(sample_logs::LogVariants()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Index of the first event row from row 8 on whose Result is `event`; 0 when none.

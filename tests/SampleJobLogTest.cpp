@@ -3,6 +3,7 @@
 // file goes where it is told or is refused.
 #include "tools/SampleJobLog.h"
 
+#include "SampleLogVariants.h"
 #include "ScratchFolder.h"
 #include "tools/LargeInputs.h"
 #include "tools/SampleFiles.h"
@@ -18,68 +19,7 @@ using samplejob::JobLogCounts;
 using samplejob::JobLogOptions;
 using samplejob::LineEnd;
 
-struct Variant
-{
-    const char* name;
-    JobLogOptions options;
-};
-
-void PrintTo(const Variant& variant, std::ostream* out)
-{
-    *out << variant.name;
-}
-
-JobLogOptions With(void (*change)(JobLogOptions&))
-{
-    JobLogOptions options;
-    options.seed = 77;
-    change(options);
-    return options;
-}
-
-const std::vector<Variant>& Variants()
-{
-    static const std::vector<Variant> variants = {
-        {"Plain", With([](JobLogOptions&) {})},
-        {"TwelveCommasLf", With([](JobLogOptions& o) {
-             o.commas = 12;
-             o.lineEnd = LineEnd::Lf;
-         })},
-        {"ByteOrderMark", With([](JobLogOptions& o) { o.byteOrderMark = true; })},
-        {"Retries", With([](JobLogOptions& o) { o.retries = 3; })},
-        {"Suspensions", With([](JobLogOptions& o) { o.suspensions = 4; })},
-        {"Errors", With([](JobLogOptions& o) { o.errors = 5; })},
-        {"SampleMails", With([](JobLogOptions& o) { o.sampleMails = 2; })},
-        {"Interruptions", With([](JobLogOptions& o) { o.interruptions = 2; })},
-        {"Canceled", With([](JobLogOptions& o) {
-             o.end = JobEnd::Canceled;
-             o.retries = 1;
-         })},
-        {"SimplexHighCapacityFeeder", With([](JobLogOptions& o) {
-             o.duplex = false;
-             o.letters = 4;
-             o.highCapacityFeeder = true;
-         })},
-        {"NoMails", With([](JobLogOptions& o) { o.mails = 0; })},
-        {"NoLetters", With([](JobLogOptions& o) {
-             o.letters = 0;
-             o.suspensions = 2;
-         })},
-        {"Everything", With([](JobLogOptions& o) {
-             o.mails = 20;
-             o.letters = 3;
-             o.retries = 4;
-             o.suspensions = 4;
-             o.errors = 4;
-             o.sampleMails = 3;
-             o.interruptions = 3;
-         })},
-        {"LargeInputMix", samplejob::LargeJobLogOptions(5000, 3)},
-    };
-    return variants;
-}
-
-class SampleJobLogVariantTest : public ::testing::TestWithParam<Variant>
+class SampleJobLogVariantTest : public ::testing::TestWithParam<sample_logs::LogVariant>
 {};
 
 TEST_P(SampleJobLogVariantTest, SameSeedGivesTheSameBytes)
@@ -93,7 +33,8 @@ TEST_P(SampleJobLogVariantTest, SameSeedGivesTheSameBytes)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, SampleJobLogVariantTest, ::testing::ValuesIn(Variants()),
+INSTANTIATE_TEST_SUITE_P(Variants, SampleJobLogVariantTest,
+                         ::testing::ValuesIn(sample_logs::LogVariants()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SampleJobLogTest, LargeLogHasAboutTheRowsAsked)
