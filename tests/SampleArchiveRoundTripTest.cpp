@@ -103,17 +103,6 @@ TEST_F(SampleArchiveRoundTripTest, DigestCheckAcceptsOnlyTheRightDigest)
             m_folder.Write("job.mll", samplejob::DigestFileBytes(text, c.kind));
         CCheckTampering check;
         EXPECT_EQ(check.Verify(digest, log), c.result) << static_cast<int>(c.kind);
-        EXPECT_EQ(check.Verify(digest, log), c.result) << "second call";
-        EXPECT_EQ(check.Verify(log, digest), -1) << "arguments swapped";
-    }
-    // Logs whose length is a whole number of pieces, and the empty one.
-    for (const size_t size : {size_t{0}, size_t{1024}, size_t{4096}}) {
-        const std::string part = text.substr(0, size);
-        CCheckTampering check;
-        EXPECT_EQ(check.Verify(m_folder.Write("part.mll", samplejob::DigestFileBytes(part)),
-                               m_folder.Write("part.csv", part)),
-                  0)
-            << size;
     }
 }
 

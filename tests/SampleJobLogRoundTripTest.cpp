@@ -286,30 +286,18 @@ TEST_F(SampleJobLogBreakageTest, BrokenVariantsAreRefused)
     ASSERT_NE(normalStart, 0u);
     ASSERT_EQ(good.back()[2], "Job Finished");
 
+    // Format-level refusals of single fields and lines are JobLogFileTest's; these break a
+    // generated log where it is most like a real one.
     const std::vector<Breakage> breakages = {
-        {"ExtraComma", [](auto& rows) { rows[12].push_back(""); }, nullptr},
         {"MissingComma", [](auto& rows) { rows.back().pop_back(); }, nullptr},
         {"CommaInJobName", [](auto& rows) { rows[1][1] = "Invoices, March"; }, nullptr},
-        {"WrongVersion", [](auto& rows) { rows[0][2] = "2.01"; }, nullptr},
         {"NoTitle", [](auto& rows) { rows[0][0] = "Mail History"; }, nullptr},
         {"EmptyJobId", [](auto& rows) { rows[2][1].clear(); }, nullptr},
-        {"EmptyTrayContents", [](auto& rows) { rows[6][1].clear(); }, nullptr},
-        {"HeadingInLowerCase", [](auto& rows) { rows[7][9] = "tray"; }, nullptr},
-        {"FirstEventNotJobStarted", [](auto& rows) { std::swap(rows[8], rows[9]); }, nullptr},
         {"HeaderOnly", [](auto& rows) { rows.resize(8); }, nullptr},
-        {"UnknownEvent", [stacked](auto& rows) { rows[stacked][2] = "Sheet Stacked "; }, nullptr},
         {"TimeWithoutSeconds", [](auto& rows) { rows[10][1].resize(16); }, nullptr},
-        {"TimeWithTwoBlanks", [](auto& rows) { rows[10][1].insert(10, " "); }, nullptr},
-        {"EmptyRowNumber", [](auto& rows) { rows[11][0].clear(); }, nullptr},
-        {"LowerCaseSheetType", [stacked](auto& rows) { rows[stacked][5] = "letter"; }, nullptr},
         {"OtherSampleMark", [sample](auto& rows) { rows[sample][10] = "Test"; }, nullptr},
-        {"EmptyLineInside", nullptr,
-         [](std::string& text) { text.insert(text.find("\r\n") + 2, "\r\n"); }},
-        {"EmptyLineAtTheEnd", nullptr, [](std::string& text) { text += "\r\n"; }},
         {"CutInsideARow", nullptr,
          [](std::string& text) { text.resize(text.rfind(',', text.size() - 3)); }},
-        {"NotUtf8", [](auto& rows) { rows[1][1] = "Rechnungen M\xE4rz"; }, nullptr},
-        {"Empty", nullptr, [](std::string& text) { text.clear(); }},
         // What only the records show.
         {"TrayKeyMisspelt", [](auto& rows) { rows[4][0] = "Feed Tray 4"; }, nullptr},
         {"SecondEndRow",
