@@ -1,6 +1,6 @@
 // Why: the round trips trust the writer's layout and repeatability, so the same options must
 // give the same bytes, options a stream cannot carry must be refused, and what only the writer
-// can show (turns it records, defects, index records, file writes) must be as it says.
+// can show (defects, index records, sizes, file writes) must be as it says.
 #include "SampleStreamVariants.h"
 #include "ScratchFolder.h"
 #include "tools/LargeInputs.h"
@@ -64,33 +64,6 @@ TEST(RunLengthCodingTest, RunsStayWithinTheirBound)
     const std::string run(129, '\x05');
     samplejob::EncodeRunBytes(reinterpret_cast<const uint8_t*>(run.data()), run.size(), coded);
     EXPECT_EQ(coded, std::string("\x80\x05", 2));
-}
-
-TEST(PageStreamWriterTest, SubPagesAreTurnedBackForReading)
-{
-    PageStreamOptions options;
-    options.resolution = 20;
-    options.orientationPerSubPage = true;
-    options.levels = LevelMode::TwoBit;
-    PageStreamLayout layout;
-    ASSERT_FALSE(samplejob::MakePageStream(SmallJob(), options, &layout).empty());
-    const auto& subs = layout.pages[0].subPages;
-    EXPECT_EQ(subs[0].rotation, 0);
-    EXPECT_EQ(subs[0].orientation, 1);
-    // The envelope runs short edge first and is turned a quarter right for reading.
-    EXPECT_EQ(subs[4].orientation, 4);
-    EXPECT_EQ(subs[4].rotation, 90);
-    EXPECT_LT(subs[4].width, subs[4].height);
-
-    // Duplex backs (even sequence) of portrait sheets are turned half round.
-    options = PageStreamOptions{};
-    options.resolution = 20;
-    options.impositionKind = 3;
-    ASSERT_FALSE(samplejob::MakePageStream(SmallJob(), options, &layout).empty());
-    EXPECT_EQ(layout.header.valueO3, 1);
-    EXPECT_EQ(layout.pages[0].subPages[0].rotation, 0);
-    EXPECT_EQ(layout.pages[0].subPages[1].rotation, 180);
-    EXPECT_EQ(layout.pages[0].subPages[4].rotation, 0); // the envelope, landscape
 }
 
 TEST(PageStreamWriterTest, RefusesOptionsTheStreamCannotCarry)
