@@ -13,11 +13,20 @@
 
 using LogRows = std::vector<std::vector<std::string>>;
 
-// The column headings row (row 7).
-inline std::vector<std::string> LogHeadingRow()
+// The eight header rows of the "Statements" job, its fourth tray named `fourthKey`.
+inline LogRows LogHeaderRows(const std::string& fourthKey, const std::string& fourthTray)
 {
     const auto headings = std::span(kLogVocabulary).subspan(9, 13);
-    return std::vector<std::string>(headings.begin(), headings.end());
+    return {
+        {"Making Mail History", "", "2.00"},
+        {"Job name", "Statements"},
+        {"Job ID", "J-1"},
+        {"Feed Tray 1", "A4"},
+        {"Feed Tray 2", "A4 logo"},
+        {"Feed Tray 3", "C5"},
+        {fourthKey, fourthTray},
+        std::vector<std::string>(headings.begin(), headings.end()),
+    };
 }
 
 class LogBuilder
@@ -27,16 +36,7 @@ public:
 
     LogBuilder()
     {
-        m_rows = {
-            {"Making Mail History", "", "2.00"},
-            {"Job name", "Statements"},
-            {"Job ID", "J-1"},
-            {"Feed Tray 1", "A4"},
-            {"Feed Tray 2", "A4 logo"},
-            {"Feed Tray 3", "C5"},
-            {"High Capacity Feeder", "A4 bulk"},
-            LogHeadingRow(),
-        };
+        m_rows = LogHeaderRows("High Capacity Feeder", "A4 bulk");
         for (auto& row : m_rows) {
             row.resize(kFields);
         }
