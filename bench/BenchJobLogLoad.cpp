@@ -4,6 +4,7 @@
 // interruptions. Each Load runs in a process of its own, so it starts from a fresh heap.
 // Reports rows per second, the records built and the peak memory of one Load against the
 // file's size (the mapped file's pages included).
+#include "bench/BenchFiles.h"
 #include "formats/JobLogFile.h"
 
 #include <algorithm>
@@ -26,22 +27,10 @@ class GeneratedLog
 {
 public:
     explicit GeneratedLog(std::size_t eventRows)
-        : m_path((std::filesystem::temp_directory_path() /
-                  ("BenchJobLogLoad_" + std::to_string(::getpid()) + "_" +
-                   std::to_string(eventRows) + ".csv"))
-                     .string())
+        : m_folder("BenchJobLogLoad_" + std::to_string(eventRows)), m_path(m_folder / "log.csv")
     {
         m_out = std::fopen(m_path.c_str(), "wb");
-        std::fputs("\xEF\xBB\xBFMaking Mail History,,2.00,,,,,,,,,,,\r\n"
-                   "Job name,Monthly statements for customers,,,,,,,,,,,,\r\n"
-                   "Job ID,J-20200131-0001,,,,,,,,,,,,\r\n"
-                   "Feed Tray 1,A4 plain 80g,,,,,,,,,,,,\r\n"
-                   "Feed Tray 2,A4 letterhead,,,,,,,,,,,,\r\n"
-                   "Feed Tray 3,C5 window envelopes,,,,,,,,,,,,\r\n"
-                   "High Capacity Feeder,A4 plain 80g,,,,,,,,,,,,\r\n"
-                   "No.,Time,Result,Error No.,Mail No.,Type,Sheet,Front Page,Back Page,Tray,"
-                   "Sample,Letter Sheets,Number of making mail,\r\n",
-                   m_out);
+        std::fwrite(kBenchLogHeader.data(), 1, kBenchLogHeader.size(), m_out);
         Row("Job Started");
         std::size_t mail = 0;
         while (m_rows + 16 < eventRows) {
@@ -58,7 +47,6 @@ public:
         std::fclose(m_out);
         m_size = std::filesystem::file_size(m_path);
     }
-    ~GeneratedLog() { std::filesystem::remove(m_path); }
     GeneratedLog(const GeneratedLog&) = delete;
     GeneratedLog& operator=(const GeneratedLog&) = delete;
 
@@ -108,6 +96,7 @@ private:
         Row("Mail Finished", mailNo, ",,,,", sample);
     }
 
+    BenchFolder m_folder;
     std::string m_path;
     std::FILE* m_out = nullptr;
     std::uintmax_t m_size = 0;
@@ -123,21 +112,6 @@ const GeneratedLog& Log(std::size_t eventRows)
         log = std::make_unique<GeneratedLog>(eventRows);
     }
     return *log;
-}
-
-// Resident-set figures from /proc, in bytes.
-std::size_t StatusBytes(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == key) {
-            std::size_t kib = 0;
-            status >> kib;
-            return kib * 1024;
-        }
-    }
-    return 0;
 }
 
 // What one Load in a child process reports back.
@@ -165,7 +139,7 @@ LoadResult LoadInChild(const std::string& path)
     if (child == 0) {
         ::close(pipeEnds[0]);
         const std::size_t before = StatusBytes("VmRSS:");
-        std::ofstream("/proc/self/clear_refs") << "5"; // VmHWM counts from here
+        ResetPeak(); // VmHWM counts from here
         const auto start = std::chrono::steady_clock::now();
         JobLogFile reader;
         loaded.result = reader.Load(path);

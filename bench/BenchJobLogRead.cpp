@@ -1,5 +1,6 @@
 // Reading, splitting and checking a job log of 1,000,000 event rows (about 84 MB): rows per
 // second, and the peak memory of reading and checking against the file's size.
+#include "bench/BenchFiles.h"
 #include "formats/JobLogFile.h"
 
 #include <benchmark/benchmark.h>
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <malloc.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -18,22 +18,10 @@ constexpr std::size_t kEventRows = 1000000;
 class GeneratedLog
 {
 public:
-    GeneratedLog()
-        : m_path((std::filesystem::temp_directory_path() /
-                  ("BenchJobLogRead_" + std::to_string(::getpid()) + ".csv"))
-                     .string())
+    GeneratedLog() : m_path(m_folder / "log.csv")
     {
         std::FILE* out = std::fopen(m_path.c_str(), "wb");
-        std::fputs("\xEF\xBB\xBFMaking Mail History,,2.00,,,,,,,,,,,\r\n"
-                   "Job name,Monthly statements for customers,,,,,,,,,,,,\r\n"
-                   "Job ID,J-20200131-0001,,,,,,,,,,,,\r\n"
-                   "Feed Tray 1,A4 plain 80g,,,,,,,,,,,,\r\n"
-                   "Feed Tray 2,A4 letterhead,,,,,,,,,,,,\r\n"
-                   "Feed Tray 3,C5 window envelopes,,,,,,,,,,,,\r\n"
-                   "High Capacity Feeder,A4 plain 80g,,,,,,,,,,,,\r\n"
-                   "No.,Time,Result,Error No.,Mail No.,Type,Sheet,Front Page,Back Page,Tray,"
-                   "Sample,Letter Sheets,Number of making mail,\r\n",
-                   out);
+        std::fwrite(kBenchLogHeader.data(), 1, kBenchLogHeader.size(), out);
         std::fprintf(out, "1,2020/01/31 08:00:00,Job Started,,,,,,,,,,,\r\n");
         std::size_t mail = 0;
         for (std::size_t row = 2; row <= kEventRows; ++row) {
@@ -63,12 +51,12 @@ public:
         std::fclose(out);
         m_size = std::filesystem::file_size(m_path);
     }
-    ~GeneratedLog() { std::filesystem::remove(m_path); }
 
     const std::string& Path() const { return m_path; }
     std::uintmax_t Size() const { return m_size; }
 
 private:
+    BenchFolder m_folder{"BenchJobLogRead"};
     std::string m_path;
     std::uintmax_t m_size = 0;
 };
@@ -77,27 +65,6 @@ const GeneratedLog& Log()
 {
     static const GeneratedLog log;
     return log;
-}
-
-// Resident-set figures from /proc, in bytes.
-std::size_t StatusBytes(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == key) {
-            std::size_t kib = 0;
-            status >> kib;
-            return kib * 1024;
-        }
-    }
-    return 0;
-}
-
-// Makes the next VmHWM reading the peak from now on.
-void ResetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 void CloseStream(JobLogFile& reader)

@@ -2,6 +2,7 @@
 // coded bands: a full page decoded, composed and turned (goal: under 150 ms), its thumbnail in
 // a 120 box (goal: under 150 ms), and the ten thumbnails of a ten-sub-page mail (goal: under
 // 1.5 s).
+#include "bench/BenchFiles.h"
 #include "formats/CBitmapData.h"
 #include "formats/CDornComFile.h"
 #include "formats/DornPageImageInfo.h"
@@ -11,10 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -142,22 +140,19 @@ std::vector<std::string> MakeBands()
 
 struct Job
 {
-    std::filesystem::path folder;
     std::string path;
     std::uint64_t bytesPerSubPage = 0;
 };
 
 // A job whose one page holds ten A4 sub-pages; each sub-page takes the same bands in another
 // order. Landscape orientation, so every page is turned by 90 degrees.
-Job WriteJob()
+Job WriteJob(const BenchFolder& folder)
 {
     Job job;
-    char pattern[] = "/tmp/BenchPageDecode_XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
+    if (!folder.Ready()) {
         return job;
     }
-    job.folder = pattern;
-    job.path = (job.folder / "job.prn").string();
+    job.path = folder / "job.prn";
     std::string header = "?<0;0;0;0;0;600;600;0;3>#?<2;0;4>l?<1;600;600;4;0>z";
     for (int i = 0; i < 4; ++i) {
         header += "?<0;600;600;4;0>z";
@@ -186,11 +181,12 @@ Job WriteJob()
 
 struct Reader
 {
+    BenchFolder folder{"BenchPageDecode"};
     Job job;
     CDornComFile file;
     bool ready = false;
 
-    Reader() : job(WriteJob())
+    Reader() : job(WriteJob(folder))
     {
         ready = !job.path.empty() && file.Open(job.path) == 0 && file.ReadJobHeader() == 0 &&
                 file.BuildPageIndex() == 0 && file.LoadPageLayout(1) == 0 &&
@@ -198,12 +194,7 @@ struct Reader
         // The planes are made by the first decode and kept by the reader from then on.
         ready = ready && file.ReadPageImage(1, 1, -1, nullptr) != nullptr;
     }
-    ~Reader()
-    {
-        file.Close();
-        std::error_code ignored;
-        std::filesystem::remove_all(job.folder, ignored);
-    }
+    ~Reader() { file.Close(); }
 };
 
 Reader& TheReader()

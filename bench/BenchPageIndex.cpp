@@ -1,17 +1,15 @@
 // Building the page index over a 1 GiB stream of 10,000 pages from the page cache (goal: at
 // least 4 GB/s), and reading and writing an index file of 100,000 lines (goal: well under
 // 0.1 s to read).
+#include "bench/BenchFiles.h"
 #include "formats/CDornComFile.h"
 #include "formats/PageOffsetFile.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -21,9 +19,9 @@ constexpr std::uint64_t kStreamTarget = std::uint64_t{1} << 30;
 constexpr std::size_t kBandSize = 4096;
 constexpr std::uint32_t kIndexLines = 100000;
 
-std::filesystem::path g_folder;
 std::string g_stream;
 std::string g_indexFile;
+std::string g_writtenFile;
 std::uint64_t g_streamSize = 0;
 std::vector<tagDORNPAGEPOS> g_index;
 
@@ -55,18 +53,6 @@ bool WriteStream(const std::string& path)
     ok = std::fclose(file) == 0 && ok;
     g_streamSize = header.size() + std::uint64_t{kPages} * page.size() + 5;
     return ok;
-}
-
-// Reads the file once so that every run finds it in the page cache.
-void WarmPageCache(const std::string& path)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    std::vector<char> buffer(std::size_t{1} << 20);
-    while (file != nullptr && std::fread(buffer.data(), 1, buffer.size(), file) > 0) {
-    }
-    if (file != nullptr) {
-        std::fclose(file);
-    }
 }
 
 void BM_BuildPageIndex(benchmark::State& state)
@@ -104,7 +90,7 @@ BENCHMARK(BM_ReadPageOffsetFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_WritePageOffsetFile(benchmark::State& state)
 {
-    const std::string path = (g_folder / "written.adr").string();
+    const std::string& path = g_writtenFile;
     for (auto _ : state) {
         if (WritePageOffsetFile(path, g_index) != 0) {
             state.SkipWithError("cannot write the index file");
@@ -123,24 +109,21 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    g_folder =
-        std::filesystem::temp_directory_path() / ("BenchPageIndex_" + std::to_string(::getpid()));
-    std::error_code error;
-    std::filesystem::create_directories(g_folder, error);
-    g_stream = (g_folder / "job.prn").string();
-    g_indexFile = (g_folder / "job.adr").string();
+    const BenchFolder folder("BenchPageIndex");
+    g_stream = folder / "job.prn";
+    g_indexFile = folder / "job.adr";
+    g_writtenFile = folder / "written.adr";
     for (std::uint32_t page = 1; page <= kIndexLines; ++page) {
         g_index.push_back({page, std::uint64_t{page} * 107374, 107374});
     }
     const bool ready =
-        !error && WriteStream(g_stream) && WritePageOffsetFile(g_indexFile, g_index) == 0;
+        folder.Ready() && WriteStream(g_stream) && WritePageOffsetFile(g_indexFile, g_index) == 0;
     if (ready) {
         WarmPageCache(g_stream);
         benchmark::RunSpecifiedBenchmarks();
     } else {
-        std::fprintf(stderr, "cannot write the inputs into %s\n", g_folder.c_str());
+        std::fprintf(stderr, "cannot write the inputs into %s\n", folder.Path().c_str());
     }
-    std::filesystem::remove_all(g_folder, error);
     benchmark::Shutdown();
     return ready ? 0 : 1;
 }

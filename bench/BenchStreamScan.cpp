@@ -1,5 +1,6 @@
 // Scanning speed of the page-image stream as the page index reads it: every command of a
 // 1 GiB stream of 4 KiB raster payloads, from the page cache. Goal: at least 4 GB/s.
+#include "bench/BenchFiles.h"
 #include "formats/CDornComFile.h"
 #include "formats/DornCommand.h"
 #include "tests/DornGetcRoad.h"
@@ -7,10 +8,8 @@
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -45,16 +44,20 @@ bool WriteStream(const std::string& path)
     return ok;
 }
 
-// Reads the stream once so that every run finds it in the page cache.
-void WarmPageCache(const std::string& path)
+// Reads commands with `read` up to the end; true when it found every one the stream holds.
+template <class Read>
+bool ReadsEveryCommand(Read read)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    std::vector<char> buffer(std::size_t{1} << 20);
-    while (file != nullptr && std::fread(buffer.data(), 1, buffer.size(), file) > 0) {
+    tagDORNCOMMAND command;
+    DornCommandText text;
+    int length = 0;
+    std::uint64_t offset = 0;
+    std::uint64_t count = 0;
+    while (read(command, text, length, offset)) {
+        ++count;
     }
-    if (file != nullptr) {
-        std::fclose(file);
-    }
+    benchmark::DoNotOptimize(offset);
+    return count == kCommands;
 }
 
 void BM_ReadCommandBuffered(benchmark::State& state)
@@ -65,19 +68,13 @@ void BM_ReadCommandBuffered(benchmark::State& state)
             state.SkipWithError("cannot open the stream");
             return;
         }
-        tagDORNCOMMAND command;
-        DornCommandText text;
-        int length = 0;
-        std::uint64_t offset = 0;
-        std::uint64_t count = 0;
-        while (ReadCommand(*stream.m_pFile, command, text, length, offset)) {
-            ++count;
-        }
-        if (count != kCommands) {
+        if (!ReadsEveryCommand([&](tagDORNCOMMAND& command, DornCommandText& text, int& length,
+                                   std::uint64_t& offset) {
+                return ReadCommand(*stream.m_pFile, command, text, length, offset);
+            })) {
             state.SkipWithError("wrong command count");
             return;
         }
-        benchmark::DoNotOptimize(offset);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * g_size));
 }
@@ -92,16 +89,12 @@ void BM_ReadCommandGetc(benchmark::State& state)
             state.SkipWithError("cannot open the stream");
             return;
         }
-        tagDORNCOMMAND command;
-        DornCommandText text;
-        int length = 0;
-        std::uint64_t offset = 0;
-        std::uint64_t count = 0;
-        while (getc_road::ReadCommand(file, command, text, length, offset)) {
-            ++count;
-        }
+        const bool whole = ReadsEveryCommand([&](tagDORNCOMMAND& command, DornCommandText& text,
+                                                 int& length, std::uint64_t& offset) {
+            return getc_road::ReadCommand(file, command, text, length, offset);
+        });
         std::fclose(file);
-        if (count != kCommands) {
+        if (!whole) {
             state.SkipWithError("wrong command count");
             return;
         }
@@ -118,17 +111,15 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    g_path = (std::filesystem::temp_directory_path() /
-              ("BenchStreamScan_" + std::to_string(::getpid()) + ".prn"))
-                 .string();
-    const bool written = WriteStream(g_path);
+    const BenchFolder folder("BenchStreamScan");
+    g_path = folder / "job.prn";
+    const bool written = folder.Ready() && WriteStream(g_path);
     if (written) {
         WarmPageCache(g_path);
         benchmark::RunSpecifiedBenchmarks();
     } else {
         std::fprintf(stderr, "cannot write %s\n", g_path.c_str());
     }
-    std::filesystem::remove(g_path);
     benchmark::Shutdown();
     return written ? 0 : 1;
 }

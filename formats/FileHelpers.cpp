@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
+#include "platform/LibraryLoader.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>
@@ -133,18 +134,7 @@ std::unique_ptr<char[]> CopyForArchiver(std::string_view text)
 
 bool GetExeFolder(std::string& folder)
 {
-    return Guarded(false, [&] {
-        std::string program;
-        if (!platform::GetExecutablePath(program)) {
-            return false;
-        }
-        const std::size_t slash = program.rfind('/');
-        if (slash == std::string::npos) {
-            return false;
-        }
-        folder = program.substr(0, slash);
-        return true;
-    });
+    return Guarded(false, [&] { return platform::GetProgramFolder(folder); });
 }
 
 bool ListFolderEntries(const std::string& folder, std::string_view mask, bool wantFolders,

@@ -3,7 +3,7 @@
 #include "formats/DornCommand.h"
 
 #include "DornGetcRoad.h"
-#include "DornTestFiles.h"
+#include "ScratchFolder.h"
 #include "platform/BufferedReader.h"
 
 #include <algorithm>
@@ -33,7 +33,7 @@ protected:
         return platform::BufferedReader::Create(std::fopen(m_path.c_str(), "rb"), bufferSize);
     }
 
-    DornTestFolder m_folder{"DornCommandTest"};
+    ScratchFolder m_folder{"DornCommandTest"};
     std::string m_path;
 };
 

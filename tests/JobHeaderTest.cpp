@@ -1,6 +1,6 @@
 // Why: every later reader of the page-image stream (index, layout, decoder, geometry) takes its
 // resolutions, level modes and first-page offset from the job header.
-#include "DornTestFiles.h"
+#include "ScratchFolder.h"
 #include "formats/CDornComFile.h"
 #include "platform/SharedFile.h"
 
@@ -60,7 +60,7 @@ class JobHeaderTest : public ::testing::Test
 protected:
     std::string Write(const std::string& bytes) { return m_folder.Write("job.prn", bytes); }
 
-    DornTestFolder m_folder{"JobHeaderTest"};
+    ScratchFolder m_folder{"JobHeaderTest"};
     CDornComFile m_file;
 };
 

@@ -3,12 +3,31 @@
 // can name the time of any row.
 #pragma once
 
+#include "formats/LogVocabulary.h"
+
 #include <cstddef>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
 using LogRows = std::vector<std::vector<std::string>>;
+
+// The eight header rows of the "Statements" job, its fourth tray named `fourthKey`.
+inline LogRows LogHeaderRows(const std::string& fourthKey, const std::string& fourthTray)
+{
+    const auto headings = std::span(kLogVocabulary).subspan(9, 13);
+    return {
+        {"Making Mail History", "", "2.00"},
+        {"Job name", "Statements"},
+        {"Job ID", "J-1"},
+        {"Feed Tray 1", "A4"},
+        {"Feed Tray 2", "A4 logo"},
+        {"Feed Tray 3", "C5"},
+        {fourthKey, fourthTray},
+        std::vector<std::string>(headings.begin(), headings.end()),
+    };
+}
 
 class LogBuilder
 {
@@ -17,17 +36,7 @@ public:
 
     LogBuilder()
     {
-        m_rows = {
-            {"Making Mail History", "", "2.00"},
-            {"Job name", "Statements"},
-            {"Job ID", "J-1"},
-            {"Feed Tray 1", "A4"},
-            {"Feed Tray 2", "A4 logo"},
-            {"Feed Tray 3", "C5"},
-            {"High Capacity Feeder", "A4 bulk"},
-            {"No.", "Time", "Result", "Error No.", "Mail No.", "Type", "Sheet", "Front Page",
-             "Back Page", "Tray", "Sample", "Letter Sheets", "Number of making mail"},
-        };
+        m_rows = LogHeaderRows("High Capacity Feeder", "A4 bulk");
         for (auto& row : m_rows) {
             row.resize(kFields);
         }

@@ -2,6 +2,7 @@
 // refuse, each tolerated variant must pass, and no input may get past them by accident.
 #include "formats/JobLogFile.h"
 
+#include "JobLogBuilder.h"
 #include "ScratchFolder.h"
 #include "platform/SharedFile.h"
 
@@ -18,22 +19,15 @@ using Rows = std::vector<std::vector<std::string>>;
 // else 13.
 Rows ValidRows(bool withVersion)
 {
-    Rows rows = {
-        {"Making Mail History", "", "2.00"},
-        {"Job name", "Statements"},
-        {"Job ID", "J-1"},
-        {"Feed Tray 1", "A4"},
-        {"Feed Tray 2", "A4 logo"},
-        {"Feed Tray 3", "C5"},
-        {"Standard Tray", "A4"},
-        {"No.", "Time", "Result", "Error No.", "Mail No.", "Type", "Sheet", "Front Page",
-         "Back Page", "Tray", "Sample", "Letter Sheets", "Number of making mail"},
+    Rows rows = LogHeaderRows("Standard Tray", "A4");
+    const Rows events = {
         {"1", "2020/01/31 12:34:56", "Job Started"},
         {"2", "2020/01/31 12:34:57", "Mail Started", "", "1", "", "", "", "", "", "Sample", "1"},
         {"3", "2020/01/31 12:34:58", "Sheet Stacked", "", "1", "Envelope", "1", "", "", "",
          "Sample"},
         {"4", "2020/01/31 12:34:59", "Job Finished", "", "", "", "", "", "", "", "", "", "0"},
     };
+    rows.insert(rows.end(), events.begin(), events.end());
     for (auto& row : rows) {
         row.resize(withVersion ? 14 : 13);
     }

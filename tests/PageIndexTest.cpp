@@ -1,6 +1,7 @@
 // Why: the page index decides which bytes every page image is decoded from; a wrong start,
 // length or page number shows the wrong page, and a copy count from the stream must not
 // multiply it without limit.
+#include "PageIndexRecords.h"
 #include "ScratchFolder.h"
 #include "formats/CDornComFile.h"
 #include "formats/PageOffsetFile.h"
@@ -18,17 +19,6 @@ const std::string kHash = "?<0;0;0;0;0;600;600;0;3>#";
 // A page with a sub-page setting 'x' inside it, and 'y' and 'x' bytes in a skipped payload.
 const std::string kPage = "?<1;2;3>x?<2100;2970;0;0;0;1>h?<103;1>x?<0;0;0;4>B?y?x?<0>P?<0>y";
 const std::string kOtherPage = "?<1;2;3>x?<1000;1000>s?<0>P?<7>y";
-
-using Index = std::vector<std::tuple<std::uint32_t, std::uint64_t, std::uint64_t>>;
-
-Index Flatten(const std::vector<tagDORNPAGEPOS>& index)
-{
-    Index flat;
-    for (const tagDORNPAGEPOS& record : index) {
-        flat.emplace_back(record.nPage, record.nStart, record.nLength);
-    }
-    return flat;
-}
 
 // Start and length of the page whose 'x' is at `start`: up to, not including, the letter of
 // its closing 'y'.

@@ -2,6 +2,7 @@
 // wrongly shows wrong pages, and a failed write must never leave an index that reads back.
 #include "formats/PageOffsetFile.h"
 
+#include "PageIndexRecords.h"
 #include "ScratchFolder.h"
 
 #include <csignal>
@@ -18,17 +19,6 @@
 #include <vector>
 
 namespace {
-
-using Index = std::vector<std::tuple<std::uint32_t, std::uint64_t, std::uint64_t>>;
-
-Index Flatten(const std::vector<tagDORNPAGEPOS>& index)
-{
-    Index flat;
-    for (const tagDORNPAGEPOS& record : index) {
-        flat.emplace_back(record.nPage, record.nStart, record.nLength);
-    }
-    return flat;
-}
 
 std::string ReadBytes(const std::string& path)
 {

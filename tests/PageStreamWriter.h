@@ -1,13 +1,28 @@
-// Test-side pieces of page-image streams: commands, origins and raster bands whose lines are
+// Test-side pieces of page-image streams that the generator will not write: commands with
+// any parameter text, origins anywhere, and raster bands of any plane number whose lines are
 // written as level digits ("12F0": one level per hexadecimal digit).
 #pragma once
 
-#include "RunLengthWriter.h"
+#include "tools/RunLengthCoding.h"
 
-#include <stdexcept>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The generator's run-length code over a byte vector, in units of one or three bytes.
+inline Bytes EncodeRuns(const Bytes& plain, std::size_t unit = 1)
+{
+    std::string coded;
+    if (unit == 3) {
+        samplejob::EncodeRun24(plain.data(), plain.size(), coded);
+    } else {
+        samplejob::EncodeRunBytes(plain.data(), plain.size(), coded);
+    }
+    return Bytes(coded.begin(), coded.end());
+}
 
 inline std::string Command(std::string_view params, char letter)
 {

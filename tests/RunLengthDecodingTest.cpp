@@ -2,7 +2,7 @@
 // past a buffer corrupts pages or the process.
 #include "formats/RunLengthDecoding.h"
 
-#include "RunLengthWriter.h"
+#include "PageStreamWriter.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -118,7 +118,7 @@ TEST(RunLengthDecodingTest, ThreeByteUnitsCopyRepeatAndCheckTheCapacity)
                });
 }
 
-TEST(RunLengthDecodingTest, DecodesWhatTheTestWriterEncodes)
+TEST(RunLengthDecodingTest, DecodesWhatTheGeneratorEncodes)
 {
     // Runs of random lengths mixed with noise, as printed bands have.
     std::mt19937 random(7);

@@ -103,17 +103,6 @@ TEST_F(SampleArchiveRoundTripTest, DigestCheckAcceptsOnlyTheRightDigest)
             m_folder.Write("job.mll", samplejob::DigestFileBytes(text, c.kind));
         CCheckTampering check;
         EXPECT_EQ(check.Verify(digest, log), c.result) << static_cast<int>(c.kind);
-        EXPECT_EQ(check.Verify(digest, log), c.result) << "second call";
-        EXPECT_EQ(check.Verify(log, digest), -1) << "arguments swapped";
-    }
-    // Logs whose length is a whole number of pieces, and the empty one.
-    for (const size_t size : {size_t{0}, size_t{1024}, size_t{4096}}) {
-        const std::string part = text.substr(0, size);
-        CCheckTampering check;
-        EXPECT_EQ(check.Verify(m_folder.Write("part.mll", samplejob::DigestFileBytes(part)),
-                               m_folder.Write("part.csv", part)),
-                  0)
-            << size;
     }
 }
 
@@ -142,20 +131,10 @@ TEST_F(SampleArchiveRoundTripTest, EachProtectionTestsAndUnpacksToALoadableLog)
         ASSERT_EQ(CZipFile::TestArchive(archive, needsPassword), 0);
         EXPECT_EQ(needsPassword, locked);
         EXPECT_EQ(CZipFile::TestArchivePassword(archive, kPassword), 0);
+        // Wrong and missing passwords at extraction are CZipFileTest's.
         EXPECT_EQ(CZipFile::TestArchivePassword(archive, "Pw-4712"), locked ? -6 : 0);
 
         CZipFile zip;
-        if (locked) {
-            // The archiver's "password needed or wrong" answer, with no password, a wrong one
-            // and an empty one; nothing is left behind.
-            for (const char* wrong : {"Pw-4712", "", "pw-4711"}) {
-                const std::string folder = PrepareFolder(archive);
-                EXPECT_EQ(zip.ExtractArchive(folder + "/Temp.zip", wrong, folder), -6) << wrong;
-                EXPECT_TRUE(testing_archives::ListTree(folder).empty()) << wrong;
-            }
-            const std::string folder = PrepareFolder(archive);
-            EXPECT_EQ(zip.ExtractArchive(folder + "/Temp.zip", std::nullopt, folder), -6);
-        }
         // The viewer passes the typed password, empty when none was asked.
         const std::string folder = PrepareFolder(archive);
         ASSERT_EQ(zip.ExtractArchive(folder + "/Temp.zip", locked ? kPassword : "", folder), 0);

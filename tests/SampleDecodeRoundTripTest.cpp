@@ -10,6 +10,7 @@
 #include "formats/PixelConversion.h"
 #include "formats/PlaneComposition.h"
 #include "formats/Stretch.h"
+#include "tools/LargeInputs.h"
 #include "tools/PageStream.h"
 
 #include <cstring>
@@ -135,6 +136,7 @@ TEST_P(SampleDecodeRoundTripTest, SubPagesDecodeToThePaintedLevels)
     ASSERT_EQ(file.BuildPageIndex(), 0);
     const tagDORNJOBHEADER& header = *file.m_pJobHeader;
 
+    int decoded = 0;
     for (const samplejob::StreamPage& page : layout.pages) {
         ASSERT_EQ(file.LoadPageLayout(page.page), 0);
         for (const StreamSubPage& sub : page.subPages) {
@@ -183,8 +185,10 @@ TEST_P(SampleDecodeRoundTripTest, SubPagesDecodeToThePaintedLevels)
             EXPECT_EQ(thumbnail->pBitmap->m_nWidth, turned ? fittedHeight : fittedWidth);
             EXPECT_EQ(thumbnail->pBitmap->m_nHeight, turned ? fittedWidth : fittedHeight);
             EXPECT_EQ(RowsDiffering(*thumbnail->pBitmap, *fitted), 0);
+            ++decoded;
         }
     }
+    EXPECT_GT(decoded, 0) << "no sub-page was decoded";
 
     // A copy's page is its original's bytes under another number.
     const auto pages = static_cast<uint32_t>(layout.pages.size());
@@ -207,5 +211,43 @@ TEST_P(SampleDecodeRoundTripTest, SubPagesDecodeToThePaintedLevels)
 INSTANTIATE_TEST_SUITE_P(Variants, SampleDecodeRoundTripTest,
                          ::testing::ValuesIn(sample_streams::StreamVariants()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The large inputs repeat bands encoded once; each sub-page must still decode to the painted
+// colour levels and to a black plane of its own (its page number); yellow holds padding.
+TEST(SampleDecodeLargeStreamTest, SubPagesDecodeToTheirOwnArt)
+{
+    ScratchFolder folder("SampleDecodeLargeStream");
+    samplejob::LargeStreamOptions large;
+    large.pages = 6;
+    large.subPagesPerPage = 2;
+    large.resolution = 40;
+    large.bytes = 6 * 2 * 12000;
+    PageStreamLayout layout;
+    ASSERT_EQ(samplejob::WriteLargePageStream(folder / "large.prn", large, &layout), 0);
+    CDornComFile file;
+    ASSERT_EQ(file.Open(folder / "large.prn"), 0);
+    ASSERT_EQ(file.ReadJobHeader(), 0);
+    ASSERT_EQ(file.BuildPageIndex(), 0);
+    samplejob::PageStreamOptions options;
+    options.levels = samplejob::LevelMode::FourBit;
+    std::vector<uint8_t> previousBlack;
+    for (const samplejob::StreamPage& page : layout.pages) {
+        ASSERT_EQ(file.LoadPageLayout(page.page), 0);
+        for (const StreamSubPage& sub : page.subPages) {
+            SCOPED_TRACE("page " + std::to_string(page.page) + " sub-page " +
+                         std::to_string(sub.number));
+            ASSERT_NE(file.ReadPageImage(page.page, sub.number, -1, nullptr), nullptr);
+            const samplejob::SubPageArt art = samplejob::StreamSubPageArt(options, sub);
+            EXPECT_EQ(LevelsDiffering(file.m_pColorPlanes.at(0).get(), art.colour[0]), 0);
+            EXPECT_EQ(LevelsDiffering(file.m_pColorPlanes.at(1).get(), art.colour[1]), 0);
+            // Black carries the page number, drawn large and not as the art places it.
+            const CBitmapData& black = *file.m_pBlackPlane;
+            std::vector<uint8_t> blackBytes(black.m_pBits,
+                                            black.m_pBits + black.m_nStride * black.m_nHeight);
+            EXPECT_NE(blackBytes, previousBlack);
+            previousBlack = std::move(blackBytes);
+        }
+    }
+}
 
 } // namespace

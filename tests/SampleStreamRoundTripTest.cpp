@@ -1,6 +1,7 @@
 // Why: the generated streams stand in for the printer's in the viewer's tests, so the stream
 // reader must find in them exactly the header, pages, copies and sub-pages the writer says it
 // wrote, in every level mode, plane path and imposition, and fail on the broken ones.
+#include "PageIndexRecords.h"
 #include "SampleStreamVariants.h"
 #include "ScratchFolder.h"
 #include "formats/CDornComFile.h"
@@ -29,22 +30,11 @@ using samplejob::PageStreamOptions;
 using samplejob::StreamDefect;
 using samplejob::StreamSubPage;
 
-using Index = std::vector<std::tuple<uint32_t, uint64_t, uint64_t>>;
-
 Index Flatten(const std::vector<PageSpan>& spans)
 {
     Index flat;
     for (const PageSpan& span : spans) {
         flat.emplace_back(span.page, span.start, span.length);
-    }
-    return flat;
-}
-
-Index Flatten(const std::vector<tagDORNPAGEPOS>& records)
-{
-    Index flat;
-    for (const tagDORNPAGEPOS& record : records) {
-        flat.emplace_back(record.nPage, record.nStart, record.nLength);
     }
     return flat;
 }

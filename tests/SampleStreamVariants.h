@@ -81,10 +81,18 @@ inline const std::vector<StreamVariant>& StreamVariants()
                     o.jobKind = 1;
                     o.fivePlanes = true;
                 }),
+        Variant("SecondStyleFivePlaneFineBlack",
+                [](PageStreamOptions& o) {
+                    o.levels = LevelMode::TwoBit;
+                    o.jobKind = 1;
+                    o.fivePlanes = true;
+                    o.blackResolution = 80;
+                }),
         Variant("JobOrientation2", [](PageStreamOptions& o) { o.jobOrientation = 2; }),
         Variant("JobOrientation3", [](PageStreamOptions& o) { o.jobOrientation = 3; }),
-        Variant("JobOrientation4Pairs",
+        Variant("JobOrientation4PairsFourBit",
                 [](PageStreamOptions& o) {
+                    o.levels = LevelMode::FourBit;
                     o.jobOrientation = 4;
                     o.impositionKind = 3;
                 }),

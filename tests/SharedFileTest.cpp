@@ -2,30 +2,21 @@
 // have truncated it on the way.
 #include "platform/SharedFile.h"
 
+#include "ScratchFolder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 class SharedFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("SharedFileTest_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_dir);
-        m_path = (m_dir / "log.csv").string();
-        std::ofstream(m_path) << "content";
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    std::filesystem::path m_dir;
-    std::string m_path;
+    ScratchFolder m_scratch{"SharedFileTest"};
+    std::string m_path = m_scratch.Write("log.csv", "content");
 };
 
 std::string ReadAll(const std::string& path)
@@ -55,7 +46,7 @@ TEST_F(SharedFileTest, ReadersShareAndKeepWritersOut)
 
 TEST_F(SharedFileTest, MissingFileAndBadModeFail)
 {
-    EXPECT_EQ(platform::OpenDenyWrite((m_dir / "missing").string(), "rb"), nullptr);
+    EXPECT_EQ(platform::OpenDenyWrite(m_scratch / "missing", "rb"), nullptr);
     EXPECT_EQ(platform::OpenDenyWrite(m_path, "x"), nullptr);
 }
 
