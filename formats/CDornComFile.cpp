@@ -2,13 +2,12 @@
 
 #include "formats/CBitmapData.h"
 #include "formats/DornCommand.h"
+#include "platform/FileSystem.h"
 #include "platform/SharedFile.h"
 
-#include <filesystem>
 #include <limits>
 #include <new>
 #include <string>
-#include <system_error>
 
 namespace {
 
@@ -155,8 +154,7 @@ int CDornComFile::Open(std::string_view path)
     try {
         const std::string name(path);
         // A folder or a pipe is no stream to read (opening a pipe would wait for a writer).
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(name, error)) {
+        if (!platform::IsRegularFile(name)) {
             return -1;
         }
         auto stream = platform::BufferedReader::Create(platform::OpenDenyWrite(name, "rb"));

@@ -280,8 +280,7 @@ int ReadPageOffsetFile(std::string_view path, std::unique_ptr<std::vector<tagDOR
     try {
         const std::string name(path);
         // A folder or a pipe is no index file (opening a pipe would wait for a writer).
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(name, error)) {
+        if (!platform::IsRegularFile(name)) {
             return -1;
         }
         const FilePtr file(std::fopen(name.c_str(), "rb"));
@@ -290,6 +289,7 @@ int ReadPageOffsetFile(std::string_view path, std::unique_ptr<std::vector<tagDOR
         }
         auto records = std::make_unique<std::vector<tagDORNPAGEPOS>>();
         // Every record takes at least kMinLineSize bytes.
+        std::error_code error;
         const std::uintmax_t size = std::filesystem::file_size(name, error);
         if (!error) {
             records->reserve(static_cast<std::size_t>(
