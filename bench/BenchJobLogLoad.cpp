@@ -5,7 +5,7 @@
 // Reports rows per second, the records built and the peak memory of one Load against the
 // file's size (the mapped file's pages included).
 #include "bench/BenchFiles.h"
-#include "formats/JobLogFile.h"
+#include "formats/joblog/JobLogFile.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Reading, splitting and checking a job log of 1,000,000 event rows (about 84 MB): rows per
 // second, and the peak memory of reading and checking against the file's size.
 #include "bench/BenchFiles.h"
-#include "formats/JobLogFile.h"
+#include "formats/joblog/JobLogFile.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -3,9 +3,9 @@
 // a 120 box (goal: under 150 ms), and the ten thumbnails of a ten-sub-page mail (goal: under
 // 1.5 s).
 #include "bench/BenchFiles.h"
-#include "formats/CBitmapData.h"
-#include "formats/CDornComFile.h"
-#include "formats/DornPageImageInfo.h"
+#include "formats/image/CBitmapData.h"
+#include "formats/pagestream/CDornComFile.h"
+#include "formats/pagestream/DornPageImageInfo.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -2,8 +2,8 @@
 // least 4 GB/s), and reading and writing an index file of 100,000 lines (goal: well under
 // 0.1 s to read).
 #include "bench/BenchFiles.h"
-#include "formats/CDornComFile.h"
-#include "formats/PageOffsetFile.h"
+#include "formats/pagestream/CDornComFile.h"
+#include "formats/pagestream/PageOffsetFile.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>

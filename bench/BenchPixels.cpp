@@ -1,9 +1,9 @@
 // Page-sized pixel work: compositions, thumbnail reduction and turns of an A4 sub-page at
 // 600 dpi.
-#include "formats/CBitmapData.h"
-#include "formats/CDornComFile.h"
-#include "formats/PageGeometry.h"
-#include "formats/PixelConversion.h"
+#include "formats/image/CBitmapData.h"
+#include "formats/image/PageGeometry.h"
+#include "formats/pagestream/CDornComFile.h"
+#include "formats/pagestream/PixelConversion.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

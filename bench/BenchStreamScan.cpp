@@ -1,9 +1,9 @@
 // Scanning speed of the page-image stream as the page index reads it: every command of a
 // 1 GiB stream of 4 KiB raster payloads, from the page cache. Goal: at least 4 GB/s.
 #include "bench/BenchFiles.h"
-#include "formats/CDornComFile.h"
-#include "formats/DornCommand.h"
-#include "tests/DornGetcRoad.h"
+#include "formats/pagestream/CDornComFile.h"
+#include "formats/pagestream/DornCommand.h"
+#include "tests/pagestream/DornGetcRoad.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>

@@ -1,15 +1,15 @@
 // Why: every hostile input that once mattered (or plainly could) keeps its expected result for
 // good: refused with the specified failure, never a crash, a hang or a write outside the folder.
-#include "HostileCorpus.h"
-#include "ScratchFolder.h"
-#include "TestArchives.h"
-#include "formats/CBitmapData.h"
-#include "formats/CDornComFile.h"
-#include "formats/CZipFile.h"
-#include "formats/DornPageImageInfo.h"
-#include "formats/FileHelpers.h"
-#include "formats/JobLogFile.h"
-#include "formats/PageOffsetFile.h"
+#include "formats/archive/CZipFile.h"
+#include "formats/common/FileHelpers.h"
+#include "formats/image/CBitmapData.h"
+#include "formats/joblog/JobLogFile.h"
+#include "formats/pagestream/CDornComFile.h"
+#include "formats/pagestream/DornPageImageInfo.h"
+#include "formats/pagestream/PageOffsetFile.h"
+#include "tests/HostileCorpus.h"
+#include "tests/ScratchFolder.h"
+#include "tests/TestArchives.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // A progress target that keeps what it was sent, for tests.
 #pragma once
 
-#include "formats/ProgressTarget.h"
+#include "formats/common/ProgressTarget.h"
 
 #include <vector>
 

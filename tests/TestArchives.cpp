@@ -1,4 +1,4 @@
-#include "TestArchives.h"
+#include "tests/TestArchives.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,0 @@
-#include "formats/TextHelpers.h"
-
-void DeleteStringVector(std::unique_ptr<std::vector<std::string>>& strings)
-{
-    strings.reset();
-}

@@ -1,0 +1,11 @@
+#include "formats/joblog/JobDetail.h"
+
+JobDetail::~JobDetail()
+{
+    FreeSheets();
+}
+
+void JobDetail::FreeSheets()
+{
+    pSheets.reset();
+}

@@ -1,0 +1,53 @@
+// Why: a loaded job log must stay unchanged while it is open, and a refused writer must not
+// have truncated it on the way.
+#include "platform/SharedFile.h"
+
+#include "tests/ScratchFolder.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+class SharedFileTest : public ::testing::Test
+{
+protected:
+    ScratchFolder m_scratch{"SharedFileTest"};
+    std::string m_path = m_scratch.Write("log.csv", "content");
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(SharedFileTest, ReadersShareAndKeepWritersOut)
+{
+    std::FILE* first = platform::OpenDenyWrite(m_path, "rb");
+    ASSERT_NE(first, nullptr);
+    std::FILE* second = platform::OpenDenyWrite(m_path, "rb");
+    ASSERT_NE(second, nullptr);
+
+    EXPECT_EQ(platform::OpenExclusive(m_path, "wb"), nullptr);
+    EXPECT_EQ(ReadAll(m_path), "content") << "a refused writer truncated the file";
+
+    std::fclose(first);
+    std::fclose(second);
+    std::FILE* writer = platform::OpenExclusive(m_path, "wb");
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(ReadAll(m_path), "");
+    EXPECT_EQ(platform::OpenDenyWrite(m_path, "rb"), nullptr);
+    std::fclose(writer);
+}
+
+TEST_F(SharedFileTest, MissingFileAndBadModeFail)
+{
+    EXPECT_EQ(platform::OpenDenyWrite(m_scratch / "missing", "rb"), nullptr);
+    EXPECT_EQ(platform::OpenDenyWrite(m_path, "x"), nullptr);
+}
+
+} // namespace
