@@ -1,7 +1,7 @@
 // The page index file reader on any bytes: 0 or -1; a read index is sorted by distinct page
 // numbers, and writing it and reading it back gives the same records.
 #include "FuzzScratch.h"
-#include "formats/PageOffsetFile.h"
+#include "formats/pagestream/PageOffsetFile.h"
 
 #include <cstddef>
 #include <cstdint>

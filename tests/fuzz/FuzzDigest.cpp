@@ -2,7 +2,7 @@
 // 19 bytes, taken from what follows), the rest is the log. Verify must give 0 exactly when the
 // digest file holds the 16-byte MD5 of the log, computed here on its own, and -1 otherwise.
 #include "FuzzScratch.h"
-#include "formats/CCheckTampering.h"
+#include "formats/archive/CCheckTampering.h"
 
 #include <algorithm>
 #include <cstddef>

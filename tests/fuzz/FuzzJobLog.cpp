@@ -1,8 +1,8 @@
 // The job log reader on any bytes: Load gives 0 with the job's records or -1 with none, and
 // leaves no rows behind.
 #include "FuzzScratch.h"
-#include "formats/JobLogFile.h"
-#include "formats/JobRecords.h"
+#include "formats/joblog/JobLogFile.h"
+#include "formats/joblog/JobRecords.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // index, the layout of the pages, then every sub-page decoded at full size and as a thumbnail.
 // Every reader gives its result and keeps what it promises.
 #include "FuzzScratch.h"
-#include "formats/CBitmapData.h"
-#include "formats/CDornComFile.h"
-#include "formats/DornPageImageInfo.h"
+#include "formats/image/CBitmapData.h"
+#include "formats/pagestream/CDornComFile.h"
+#include "formats/pagestream/DornPageImageInfo.h"
 
 #include <algorithm>
 #include <cstddef>
