@@ -7,4 +7,14 @@ QString String(unsigned id)
     return QStringLiteral("#%1").arg(id);
 }
 
+QList<MenuItem> Menu(unsigned)
+{
+    return {};
+}
+
+QString DialogText(unsigned dialogId, unsigned controlId)
+{
+    return QStringLiteral("#%1.%2").arg(dialogId).arg(controlId);
+}
+
 } // namespace ResourceModule
