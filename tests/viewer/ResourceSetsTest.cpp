@@ -22,7 +22,7 @@ namespace {
 
 using ResourceModule::MenuItem;
 
-const QStringList kLanguages = {"EN", "JP"};
+const QStringList kLanguages = {"DE", "EN", "ES", "FR", "JP", "KO", "RU", "SC", "TC", "TH"};
 constexpr const char* kBuiltIn = "built-in";
 
 std::string LibraryPath(const QString& language)
@@ -59,7 +59,7 @@ const std::map<unsigned, std::vector<std::vector<unsigned>>> kRequiredMenus = {
 // Texts that are the same word in English and in that language, or names kept as sold.
 const std::set<unsigned> kSameEverywhere = {129, 187, 189, 191, 57344};
 const std::map<QString, std::set<unsigned>> kSameAsEnglish = {
-    {"DE", {198}}, {"FR", {167, 198}}, {"JP", {198}}};
+    {"DE", {168, 198, 204}}, {"ES", {174}}, {"FR", {167, 168, 198, 204}}, {"JP", {198}}};
 
 // Latin words that may stand in a set written in another script.
 const QStringList kLatinKept = {"TARV Post Log Viewer",
@@ -306,12 +306,18 @@ TEST_P(ResourceLibraryTest, HandsOverItsOwnLanguage)
     EXPECT_EQ(ResourceModule::Language(), QString("JP")) << "freed: the built-in set again";
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryLibrary, ResourceLibraryTest,
-                         ::testing::Values(LanguageSample{"EN", "OK", "Cancel"},
-                                           LanguageSample{"JP", "OK", "キャンセル"}),
-                         [](const ::testing::TestParamInfo<LanguageSample>& info) {
-                             return info.param.language.toStdString();
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    EveryLibrary, ResourceLibraryTest,
+    ::testing::Values(LanguageSample{"DE", "OK", "Abbrechen"}, LanguageSample{"EN", "OK", "Cancel"},
+                      LanguageSample{"ES", "Aceptar", "Cancelar"},
+                      LanguageSample{"FR", "OK", "Annuler"},
+                      LanguageSample{"JP", "OK", "キャンセル"},
+                      LanguageSample{"KO", "확인", "취소"}, LanguageSample{"RU", "ОК", "Отмена"},
+                      LanguageSample{"SC", "确定", "取消"}, LanguageSample{"TC", "確定", "取消"},
+                      LanguageSample{"TH", "ตกลง", "ยกเลิก"}),
+    [](const ::testing::TestParamInfo<LanguageSample>& info) {
+        return info.param.language.toStdString();
+    });
 
 // A library that is missing or is no library at all leaves the texts that were current.
 TEST(ResourceFallbackTest, KeepsTheCurrentSetWhenALibraryCannotBeUsed)
