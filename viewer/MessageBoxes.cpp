@@ -75,11 +75,8 @@ std::unique_ptr<QMessageBox> CreateMessageBox(const MessageBoxRequest& request)
     auto box = std::make_unique<QMessageBox>(request.owner.data());
     box->setIcon(request.kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning);
     box->setWindowTitle(request.caption);
-    // A label shows a lone CR as a glyph: the box breaks the line at CR LF by LF alone.
-    QString shown = request.text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box->setTextFormat(Qt::PlainText);
-    box->setText(shown);
+    box->setText(ShownText(request.text));
     QPushButton* ok = box->addButton(request.okText, QMessageBox::AcceptRole);
     ok->setObjectName(QStringLiteral("control1"));
     box->setDefaultButton(ok);
