@@ -15,6 +15,13 @@ bool HasScreen()
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
+// A label shows a lone CR as a glyph: what the user sees breaks the line at CR LF by LF alone.
+QString ShownText(const QString& text)
+{
+    QString shown = text;
+    return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 void PresentByDefault(const MessageBoxRequest& request)
 {
     if (!HasScreen()) {
@@ -22,7 +29,7 @@ void PresentByDefault(const MessageBoxRequest& request)
                                                                 : QStringLiteral("warning");
         std::fprintf(stderr, "%s\n",
                      qUtf8Printable(kind + QStringLiteral(" [") + request.caption +
-                                    QStringLiteral("] ") + request.text));
+                                    QStringLiteral("] ") + ShownText(request.text)));
         return;
     }
     std::unique_ptr<QMessageBox> box = CreateMessageBox(request);
