@@ -4,9 +4,17 @@
 
 namespace {
 
+std::optional<QString> RunModally(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
 FileDialogRunner& Runner()
 {
-    static FileDialogRunner runner;
+    static FileDialogRunner runner = RunModally;
     return runner;
 }
 
@@ -19,5 +27,8 @@ const FileDialogRunner& GetFileDialogRunner()
 
 FileDialogRunner SetFileDialogRunner(FileDialogRunner runner)
 {
+    if (!runner) {
+        runner = RunModally;
+    }
     return std::exchange(Runner(), std::move(runner));
 }
