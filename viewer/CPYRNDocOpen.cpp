@@ -27,24 +27,6 @@ void ShowOpenError(const QString& code)
     ShowErrorMessage(kOpenErrorMessage, code, CPYRNDoc::MainWindow());
 }
 
-// The framework's filter notation ("CSV (*.csv)|*.csv||") as Qt's name filters.
-QStringList NameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty()) {
-            break;
-        }
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters.append(parts[i].endsWith(QLatin1Char(')'))
-                           ? parts[i]
-                           : parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-    }
-    return filters;
-}
-
 // A file dialog object as both commands build it: owned by the main window, Qt's own dialog
 // (not the desktop's), asking before it overwrites, the chosen file need not exist.
 std::unique_ptr<QFileDialog> MakeFileDialog(unsigned titleId, unsigned extensionId,
@@ -55,7 +37,7 @@ std::unique_ptr<QFileDialog> MakeFileDialog(unsigned titleId, unsigned extension
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setDefaultSuffix(ResourceModule::String(extensionId));
-    dialog->setNameFilters(NameFilters(ResourceModule::String(filterId)));
+    dialog->setNameFilters(FileDialogNameFilters(ResourceModule::String(filterId)));
     return dialog;
 }
 
@@ -68,7 +50,11 @@ void CPYRNDoc::RunWorker(ProgressDialog& dialog, std::function<void()> work)
     }
     m_worker = std::thread([&dialog, work = std::move(work)] {
         const WorkerDoneGuard done(&dialog);
-        work();
+        try {
+            work();
+        } catch (...) {
+            // The work reports its own failures; nothing may escape the thread.
+        }
     });
     dialog.m_hThread = &m_worker;
     dialog.exec();

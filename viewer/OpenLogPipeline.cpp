@@ -6,6 +6,7 @@
 #include "formats/joblog/JobLogFile.h"
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/PageOffsetFile.h"
+#include "platform/SpecialFolders.h"
 #include "viewer/OpenLogContext.h"
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QSettings>
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -208,15 +208,10 @@ void DeleteJobLog(std::unique_ptr<JobLogFile>& log)
 
 QString TempFolderRoot()
 {
-    QString base;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') {
-        base = QString::fromLocal8Bit(dataHome);
-    } else if (home != nullptr && home[0] == '/') {
-        base = QString::fromLocal8Bit(home) + QStringLiteral("/.local/share");
-    }
-    return base + QStringLiteral("/TARV/TARV Post Log Viewer");
+    // Without the user's data folder the path starts empty.
+    std::string base;
+    platform::GetSpecialFolder(platform::SpecialFolder::UserData, base);
+    return QString::fromStdString(base) + QStringLiteral("/TARV/TARV Post Log Viewer");
 }
 
 TempFolderClock SetTempFolderClock(TempFolderClock clock)

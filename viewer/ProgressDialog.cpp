@@ -48,8 +48,6 @@ ProgressDialog::ProgressDialog(QWidget* parent)
     m_progressCtrl->setObjectName(QStringLiteral("control1054"));
     m_progressCtrl->setTextVisible(false);
     m_progressCtrl->setGeometry(DialogRect(metrics, 7, 41, 198, 14));
-    m_progressCtrl->setRange(0, 1);
-    m_progressCtrl->setValue(0);
     auto* ok = new QPushButton(this);
     ok->setObjectName(QStringLiteral("control1"));
     ok->setGeometry(DialogRect(metrics, 198, 82, 8, 9));
@@ -76,6 +74,7 @@ void ProgressDialog::PostDone(ProgressDialog* dialog)
 int ProgressDialog::exec()
 {
     setAttribute(Qt::WA_DontShowOnScreen, m_bHidden);
+    ShowPosition();
     if (m_owner != nullptr && !m_bHidden) {
         winId();
         if (QWindow* owner = m_owner->window()->windowHandle()) {
@@ -116,15 +115,6 @@ bool ProgressDialog::event(QEvent* event)
     return QDialog::event(event);
 }
 
-void ProgressDialog::paintEvent(QPaintEvent* event)
-{
-    // The bar is brought up to date only here. An empty range stays an empty bar, not Qt's
-    // busy indicator.
-    m_progressCtrl->setRange(0, std::max(m_nRange, 1));
-    m_progressCtrl->setValue(m_nPos);
-    QDialog::paintEvent(event);
-}
-
 void ProgressDialog::keyPressEvent(QKeyEvent* event)
 {
     // Neither Enter nor Escape ends the dialog.
@@ -148,7 +138,14 @@ void ProgressDialog::closeEvent(QCloseEvent* event)
 void ProgressDialog::OnProgressPos(int position)
 {
     m_nPos = position;
-    update();
+    ShowPosition();
+}
+
+void ProgressDialog::ShowPosition()
+{
+    // An empty range stays an empty bar, not Qt's busy indicator.
+    m_progressCtrl->setRange(0, std::max(m_nRange, 1));
+    m_progressCtrl->setValue(m_nPos);
 }
 
 void ProgressDialog::OnBnClickedOk()

@@ -49,13 +49,14 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void OnProgressPos(int position);
     void OnBnClickedOk();
+    // The bar shows m_nRange and m_nPos.
+    void ShowPosition();
 
     QPointer<QWidget> m_owner; // the window in front of which it runs; disabled meanwhile
     bool m_bWorkerDone = false;
