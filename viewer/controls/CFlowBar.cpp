@@ -24,11 +24,6 @@ void CFlowBar::AdjustLayout()
     m_pPanel->RecalcLayout();
 }
 
-QSize CFlowBar::sizeHint() const
-{
-    return {kPaneWidth, QDockWidget::sizeHint().height()};
-}
-
 void CFlowBar::moveEvent(QMoveEvent* event)
 {
     QDockWidget::moveEvent(event);

@@ -12,6 +12,7 @@ class CFlowBar : public QDockWidget
     Q_OBJECT
 
 public:
+    // The pane's width when first docked (the main window sizes docked panes).
     static constexpr int kPaneWidth = 500;
 
     explicit CFlowBar(QWidget* parent = nullptr);
@@ -20,8 +21,6 @@ public:
     // Fits the panel to the pane and lays it out; the main frame calls it after each added
     // thumbnail.
     void AdjustLayout();
-
-    QSize sizeHint() const override;
 
     std::unique_ptr<CFlowPanel> m_pPanel;
 
