@@ -215,14 +215,12 @@ void SafeExtractor::RemoveCreated()
     }
     FolderCursor cursor(m_destination);
     for (auto it = m_created.rbegin(); it != m_created.rend(); ++it) {
-        const std::size_t slash = it->path.rfind('/');
-        const std::string_view parent = slash == std::string::npos
-                                            ? std::string_view()
-                                            : std::string_view(it->path).substr(0, slash);
-        const int folder = cursor.Open(parent);
+        const std::string_view path = it->path;
+        const std::size_t slash = path.rfind('/');
+        const std::size_t leaf = slash == std::string_view::npos ? 0 : slash + 1;
+        const int folder = cursor.Open(path.substr(0, leaf == 0 ? 0 : slash));
         if (folder >= 0) {
-            ::unlinkat(folder, it->path.c_str() + (slash == std::string::npos ? 0 : slash + 1),
-                       it->isFolder ? AT_REMOVEDIR : 0);
+            ::unlinkat(folder, it->path.c_str() + leaf, it->isFolder ? AT_REMOVEDIR : 0);
         }
     }
     m_created.clear();

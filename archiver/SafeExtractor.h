@@ -30,8 +30,9 @@ public:
     int WriteData(const void* data, std::size_t size) override;
     int EndEntry() override;
 
-    // Removes every file and folder this extraction created, newest first, opening each
-    // folder on the way about once (names are at most kMaxEntryDepth deep).
+    // Removes every file and folder this extraction created, newest first. The folders on the
+    // way stay open, so each removal opens only those its path does not share with the one
+    // before (at most kMaxEntryDepth), never the whole path from the top.
     void RemoveCreated();
 
 private:
