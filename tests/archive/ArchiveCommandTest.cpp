@@ -135,7 +135,7 @@ TEST(EntryNameTest, AcceptsOnlyNamesBelowTheFolder)
         {"1/2/3/4/5/6/7/8/", {"1", "2", "3", "4", "5", "6", "7", "8"}},
         {"1/2/3/4/5/6/7/8/9", {}},
         {std::string(255, 'n') + "/" + std::string(255, 'n') + "/" + std::string(255, 'n') + "/" +
-             std::string(256, 'n'),
+             std::string(255, 'n') + "/x", // 1,025 bytes
          {}},
     };
     for (const Case& c : cases) {
