@@ -2,10 +2,13 @@
 // program: what it hands over, where, with which transform, and what it leaves behind.
 #include "tests/setup/SetupTestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +157,162 @@ TEST(SetupRunTest, MaintenanceWithoutAKnownLanguageStopsBeforeTheInstaller)
         EXPECT_EQ(machine.LogMessages(), expected) << c.name;
         EXPECT_TRUE(machine.Recorded("arguments").isEmpty()) << c.name;
     }
+}
+
+} // namespace
+
+namespace {
+
+constexpr int kNobody = 65534;
+
+TEST(SetupRunTest, SecondSetupWhileTheFirstShowsItsDialogEndsSilently)
+{
+    SetupMachine machine("setup_second");
+    SetupRunner runner(machine);
+    QProcess first;
+    QProcessEnvironment environment = runner.Environment();
+    environment.insert("LANG", "en_US.UTF-8");
+    environment.insert("SETUP_DRIVER_DIALOG", "hold");
+    first.setProcessEnvironment(environment);
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const auto [program, arguments] = runner.Command(std::nullopt);
+    first.start(program, arguments);
+    while (!first.canReadLine() && first.waitForReadyRead(60000)) {
+    }
+    ASSERT_EQ(first.readLine().trimmed(), "dialog 10 1");
+
+    const SetupRun second = runner.Run("en_US.UTF-8");
+    ASSERT_TRUE(second.finished);
+    EXPECT_TRUE(second.output.isEmpty());
+
+    first.closeWriteChannel(); // the held dialog is cancelled
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(machine.LogMessages(),
+              (QStringList{"-- log start --", "m_guid:[" + kPlaceholderProductCode + "]",
+                           "MaintananceMode:0", "-- log start --", "Process already exists.",
+                           "-- log end --", "-- log end --"}));
+    EXPECT_TRUE(machine.Recorded("arguments").isEmpty());
+}
+
+TEST(SetupRunTest, NonRootRunShowsRestartFailedInTheUsersLanguageAndExtractsNothing)
+{
+    struct Case
+    {
+        const char* locale;
+        QString caption;
+        QString text;
+    };
+    const Case cases[] = {
+        {"de_DE.UTF-8", "TARV Post Log Viewer-Setup", "Neustart ist fehlgeschlagen."},
+        {"zh_TW.UTF-8", "TARV Post Log Viewer 安裝程式", "無法啟動。"},
+        {"th_TH.UTF-8", "การติดตั้ง TARV Post Log Viewer", "รีสตาร์ทล้มเหลว"},
+        // A language without a row: English is what the user reads.
+        {"it_IT.UTF-8", "TARV Post Log Viewer Setup", "Restart failed."},
+    };
+    for (const Case& c : cases) {
+        SetupMachine machine("setup_nonroot");
+        SetupRunner runner(machine);
+        const SetupRun run = runner.Run(c.locale, kNobody);
+        ASSERT_TRUE(run.finished) << c.locale;
+        EXPECT_EQ(run.output, QStringList{"message " + c.caption + "\t" + c.text + "\t3"})
+            << c.locale;
+        EXPECT_FALSE(QFileInfo::exists(machine.Temp() + "/PYRNInstallTemp")) << c.locale;
+        EXPECT_EQ(machine.LogMessages(), (QStringList{"-- log start --", "-- log end --"}))
+            << c.locale;
+    }
+}
+
+// A shared temporary folder lets anyone plant "PYRNInstallTemp": root must neither write
+// through it nor empty what it leads to.
+TEST(SetupRunTest, PlantedTemporaryFolderIsRefusedWithRestartFailed)
+{
+    enum class Plant
+    {
+        LinkToFolder,
+        ForeignFolder
+    };
+    for (const Plant plant : {Plant::LinkToFolder, Plant::ForeignFolder}) {
+        SetupMachine machine("setup_planted");
+        const QString victim = machine.Path("victim");
+        QDir().mkpath(victim);
+        QFile keep(victim + "/keep.txt");
+        ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+        keep.write("kept");
+        keep.close();
+        const QString temp = machine.Temp() + "/PYRNInstallTemp";
+        if (plant == Plant::LinkToFolder) {
+            ASSERT_TRUE(QFile::link(victim, temp));
+        } else {
+            ASSERT_TRUE(QDir().rename(victim, temp));
+            ASSERT_EQ(::chown(temp.toUtf8().constData(), kNobody, kNobody), 0);
+        }
+        const QString planted = plant == Plant::LinkToFolder ? victim : temp;
+
+        SetupRunner runner(machine);
+        const SetupRun run = runner.Run("en_US.UTF-8");
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.output,
+                  QStringList{"message TARV Post Log Viewer Setup\tRestart failed.\t3"});
+        EXPECT_EQ(QDir(planted).entryList(QDir::Files), QStringList{"keep.txt"});
+        EXPECT_EQ(machine.LogMessages(),
+                  (QStringList{"-- log start --", "Temporary folder [" + temp + "] refused.",
+                               "-- log end --"}));
+        EXPECT_TRUE(machine.Recorded("arguments").isEmpty());
+    }
+}
+
+// The lock lives where only root may create files, readable by root alone: another user can
+// neither create it nor open it to hold it, so no one can keep every setup from running.
+TEST(SetupRunTest, AnotherUserCannotHoldTheSetupLock)
+{
+    SetupMachine machine("setup_lock");
+    const QString lock = machine.Prefix() + "/run/TARV Post Log Viewer Setup.lock";
+    const auto holdAsNobody = [&lock] {
+        QProcess flock;
+        flock.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "flock",
+                                "--nonblock", "--conflict-exit-code", "99", lock, "true"});
+        return flock.waitForFinished(60000) ? flock.exitCode() : -1;
+    };
+    QDir().mkpath(machine.Prefix() + "/run");
+    const int beforeCreated = holdAsNobody();
+    EXPECT_NE(beforeCreated, 0);
+    EXPECT_NE(beforeCreated, 99);
+    EXPECT_FALSE(QFileInfo::exists(lock));
+
+    SetupRunner runner(machine);
+    runner.Environment().insert("SETUP_DRIVER_DIALOG", "cancel");
+    ASSERT_EQ(runner.Run("en_US.UTF-8").output, QStringList{"dialog 10 1"});
+    struct stat info = {};
+    ASSERT_EQ(::stat(lock.toUtf8().constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, 0u);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    const int afterCreated = holdAsNobody();
+    EXPECT_NE(afterCreated, 0);
+    EXPECT_NE(afterCreated, 99);
+}
+
+TEST(SetupRunTest, RealRootsStayUntouched)
+{
+    const QStringList realPaths = {"/opt/TARV", "/var/opt/TARV", "/var/lib/tarv-registry",
+                                   "/run/TARV Post Log Viewer Setup.lock", "/tmp/PYRNInstallTemp"};
+    const auto snapshot = [&realPaths] {
+        QStringList state;
+        for (const QString& path : realPaths) {
+            const QFileInfo info(path);
+            state << path + (info.exists() ? " " + info.lastModified().toString(Qt::ISODateWithMs)
+                                           : QStringLiteral(" missing"));
+        }
+        return state;
+    };
+    const QStringList before = snapshot();
+    SetupMachine machine("setup_roots");
+    SetupRunner runner(machine);
+    ASSERT_TRUE(runner.Run("de_DE.UTF-8").finished);
+    machine.RegisterProduct(1031);
+    runner.Environment().insert("SETUP_STANDIN_REMOVE_PRODUCT", "1");
+    ASSERT_TRUE(runner.Run("de_DE.UTF-8").finished);
+    EXPECT_EQ(machine.Recorded("arguments").value(0), "/I" + kPlaceholderProductCode);
+    EXPECT_EQ(snapshot(), before);
 }
 
 } // namespace
