@@ -40,6 +40,9 @@ private:
 ImageCombobox::ImageCombobox(QWidget* parent) : QComboBox(parent)
 {
     setItemDelegate(new ImageItemDelegate(this));
+    // A drop-down list below the field, as a list box of its height, never a menu over it.
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 ImageCombobox::~ImageCombobox() = default;

@@ -3,6 +3,8 @@
 // of the package, and the leftovers after a removal.
 #include "platform/EmbeddedResources.h"
 #include "setup/CInstallMgr.h"
+#include "setup/CSetupApp.h"
+#include "setup/CSetupDlg.h"
 #include "setup/SetupLog.h"
 #include "tests/HostileCorpus.h"
 #include "tests/setup/SetupTestSupport.h"
@@ -203,6 +205,41 @@ TEST_F(InstallMgrTest, RemoveLeftoversDeletesThePackageAndRemovesOnlyEmptyFolder
     manager.RemoveLeftovers(appData + "TARV Post Log Viewer", QString());
     manager.RemoveLeftovers(appData, QString());
     EXPECT_FALSE(QFileInfo::exists(appData));
+}
+
+} // namespace
+
+namespace {
+
+// The setup run around a damaged package: the same message as for a missing administrator,
+// no language dialog, and the Windows Installer error in the log.
+TEST_F(InstallMgrTest, SetupRunShowsRestartFailedForADamagedPackageAndAsksNothing)
+{
+    ReplaceResource(132, QByteArray("not a package"));
+    m_environment.Set("LANG", "fr_FR.UTF-8");
+    m_environment.Unset("LANGUAGE");
+    m_environment.Unset("LC_ALL");
+    m_environment.Unset("LC_MESSAGES");
+    int argc = 1;
+    char name[] = "setup";
+    char* argv[] = {name, nullptr};
+    CSetupApp app(argc, argv);
+    QStringList shown;
+    int dialogs = 0;
+    app.m_showError = [&shown](const QString& text, const QString& caption) {
+        shown << caption << text;
+    };
+    app.m_runDialog = [&dialogs](CSetupDlg&) {
+        ++dialogs;
+        return IDCANCEL;
+    };
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(shown, (QStringList{"Installation de TARV Post Log Viewer", "Redémarrage échoué."}));
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(
+        m_machine.LogMessages(),
+        (QStringList{"-- log start --", "MsiOpenDatabase() returned [110].", "-- log end --"}));
+    EXPECT_TRUE(QDir(m_machine.Temp() + "/PYRNInstallTemp").isEmpty());
 }
 
 } // namespace
