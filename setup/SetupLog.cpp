@@ -2,12 +2,12 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
+#include "platform/ProfileFile.h"
 #include "platform/SetupFolders.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStringList>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -41,39 +41,15 @@ const char* LevelText(LogLevel level)
     }
 }
 
-// [log] level of a settings file, read as GetPrivateProfileString does: section and key
-// without regard to case, the value trimmed and stripped of one pair of quotes.
+// [log] level of a settings file, read as the Windows profile functions do; none without one.
 QString ReadLogLevel(const QString& settingsPath)
 {
-    QFile file(settingsPath);
-    if (settingsPath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    std::string level;
+    if (settingsPath.isEmpty() ||
+        !platform::ReadProfileString(settingsPath.toStdString(), "log", "level", level)) {
         return {};
     }
-    bool inSection = false;
-    const QStringList lines = QString::fromUtf8(file.read(1 << 20)).split(QLatin1Char('\n'));
-    for (const QString& rawLine : lines) {
-        const QString line = rawLine.trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            const qsizetype end = line.indexOf(QLatin1Char(']'));
-            inSection =
-                end > 0 &&
-                line.mid(1, end - 1).trimmed().compare(QLatin1String("log"), Qt::CaseInsensitive) ==
-                    0;
-            continue;
-        }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (!inSection || equals < 0 ||
-            line.left(equals).trimmed().compare(QLatin1String("level"), Qt::CaseInsensitive) != 0) {
-            continue;
-        }
-        QString value = line.mid(equals + 1).trimmed();
-        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) &&
-            value.endsWith(QLatin1Char('"'))) {
-            value = value.mid(1, value.size() - 2);
-        }
-        return value;
-    }
-    return {};
+    return QString::fromStdString(level);
 }
 
 // Opens the day's file for appending, never through a link; `created` tells a new file.
