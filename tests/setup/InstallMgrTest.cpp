@@ -93,12 +93,12 @@ TEST_F(InstallMgrTest, ReadsTheProductCodeOfTheCarriedPackage)
 {
     CInstallMgr manager;
     EXPECT_EQ(manager.ExtractPackage(), 0);
-    EXPECT_EQ(manager.GetGuid(), kPlaceholderProductCode);
+    EXPECT_EQ(manager.GetGuid(), CarriedProductCode());
     EXPECT_EQ(ReadFile(m_machine.Temp() + "/PYRNInstallTemp/PYRN_Installer.msi"),
               CarriedResource(132));
     EXPECT_FALSE(manager.IsMaintenanceMode());
     EXPECT_EQ(LogMessages(),
-              (QStringList{"-- log start --", "m_guid:[" + kPlaceholderProductCode + "]",
+              (QStringList{"-- log start --", "m_guid:[" + CarriedProductCode() + "]",
                            "MaintananceMode:0", "-- log end --"}));
 }
 

@@ -40,7 +40,7 @@ TEST(SetupRunTest, GermanInstallHandsOverThePackageAndTheGermanTransformInTheDat
     EXPECT_TRUE(QDir(machine.Temp() + "/PYRNInstallTemp").isEmpty());
 
     EXPECT_EQ(machine.LogMessages(),
-              (QStringList{"-- log start --", "m_guid:[" + kPlaceholderProductCode + "]",
+              (QStringList{"-- log start --", "m_guid:[" + CarriedProductCode() + "]",
                            "MaintananceMode:0", "Install \"TARV Post Log Viewer\"...",
                            "result:1603", "-- log end --"}));
 }
@@ -83,7 +83,7 @@ TEST(SetupRunTest, ChosenRowIsInstalledAndCancelOrCloseInstallsNothing)
         EXPECT_EQ(machine.Recorded("arguments"), c.arguments) << c.answer;
         if (c.arguments.isEmpty()) {
             EXPECT_EQ(machine.LogMessages(),
-                      (QStringList{"-- log start --", "m_guid:[" + kPlaceholderProductCode + "]",
+                      (QStringList{"-- log start --", "m_guid:[" + CarriedProductCode() + "]",
                                    "MaintananceMode:0", "-- log end --"}))
                 << c.answer;
             EXPECT_FALSE(QFileInfo::exists(machine.DataFolder())) << c.answer;
@@ -103,10 +103,10 @@ TEST(SetupRunTest, MaintenanceRunsTheProductCodeInTheDataFolderWithoutTheDialog)
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.output.isEmpty()) << run.output.join('|').toStdString();
     EXPECT_EQ(machine.Recorded("arguments"),
-              (QStringList{"/I" + kPlaceholderProductCode, "/norestart"}));
+              (QStringList{"/I" + CarriedProductCode(), "/norestart"}));
     EXPECT_EQ(machine.Recorded("folder"), QStringList{machine.DataFolder()});
     EXPECT_EQ(machine.LogMessages(),
-              (QStringList{"-- log start --", "m_guid:[" + kPlaceholderProductCode + "]",
+              (QStringList{"-- log start --", "m_guid:[" + CarriedProductCode() + "]",
                            "MaintananceMode:1", "GetMsiLCID result:1031",
                            "ExecuteMaintenance result:3010", "-- log end --"}));
     // The product is still there: nothing of it is removed.
@@ -150,7 +150,7 @@ TEST(SetupRunTest, MaintenanceWithoutAKnownLanguageStopsBeforeTheInstaller)
         SetupRunner runner(machine);
         const SetupRun run = runner.Run("en_US.UTF-8");
         ASSERT_TRUE(run.finished) << c.name;
-        QStringList expected = {"-- log start --", "m_guid:[" + kPlaceholderProductCode + "]",
+        QStringList expected = {"-- log start --", "m_guid:[" + CarriedProductCode() + "]",
                                 "MaintananceMode:1"};
         expected << c.expected << "ExecuteMaintenance result:-1"
                  << "-- log end --";
@@ -188,7 +188,7 @@ TEST(SetupRunTest, SecondSetupWhileTheFirstShowsItsDialogEndsSilently)
     first.closeWriteChannel(); // the held dialog is cancelled
     ASSERT_TRUE(first.waitForFinished(60000));
     EXPECT_EQ(machine.LogMessages(),
-              (QStringList{"-- log start --", "m_guid:[" + kPlaceholderProductCode + "]",
+              (QStringList{"-- log start --", "m_guid:[" + CarriedProductCode() + "]",
                            "MaintananceMode:0", "-- log start --", "Process already exists.",
                            "-- log end --", "-- log end --"}));
     EXPECT_TRUE(machine.Recorded("arguments").isEmpty());
@@ -311,7 +311,7 @@ TEST(SetupRunTest, RealRootsStayUntouched)
     machine.RegisterProduct(1031);
     runner.Environment().insert("SETUP_STANDIN_REMOVE_PRODUCT", "1");
     ASSERT_TRUE(runner.Run("de_DE.UTF-8").finished);
-    EXPECT_EQ(machine.Recorded("arguments").value(0), "/I" + kPlaceholderProductCode);
+    EXPECT_EQ(machine.Recorded("arguments").value(0), "/I" + CarriedProductCode());
     EXPECT_EQ(snapshot(), before);
 }
 

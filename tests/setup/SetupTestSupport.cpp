@@ -76,9 +76,9 @@ QString SetupMachine::Path(const QString& relative) const
     return QString::fromStdString((m_scratch.Path() / relative.toStdString()).string());
 }
 
-QString SetupMachine::DataFolder(const QString& productCode) const
+QString SetupMachine::DataFolder() const
 {
-    return Prefix() + "/var/opt/TARV/TARV Post Log Viewer/" + productCode;
+    return Prefix() + "/var/opt/TARV/TARV Post Log Viewer/" + CarriedProductCode();
 }
 
 QStringList SetupMachine::LogFiles() const
@@ -127,7 +127,7 @@ void SetupMachine::RegisterProduct(std::optional<uint32_t> language, bool withPr
     Enter(environment);
     platform::RegistryStore store;
     ASSERT_TRUE(store.Load(platform::RegistryHive::LocalMachine));
-    store.SetValue((kUninstallKey + kPlaceholderProductCode).toStdString(), "NoRepair",
+    store.SetValue((kUninstallKey + CarriedProductCode()).toStdString(), "NoRepair",
                    platform::RegistryValue::Dword(1));
     if (withProductKey) {
         const std::string key = kProductKey.toStdString();
@@ -144,17 +144,42 @@ void SetupMachine::RegisterProduct(std::optional<uint32_t> language, bool withPr
     ASSERT_TRUE(store.Save(platform::RegistryHive::LocalMachine));
 }
 
-QByteArray CarriedResource(unsigned id)
+namespace {
+
+QString CarriedPath(unsigned id)
 {
     std::ifstream manifest(SETUP_CARRIED_MANIFEST);
     unsigned entryId = 0;
     std::string path;
     while (manifest >> entryId && std::getline(manifest >> std::ws, path)) {
         if (entryId == id) {
-            return ReadAll(QString::fromStdString(path));
+            return QString::fromStdString(path);
         }
     }
     return {};
+}
+
+} // namespace
+
+QByteArray CarriedResource(unsigned id)
+{
+    return ReadAll(CarriedPath(id));
+}
+
+const QString& CarriedProductCode()
+{
+    static const QString code = [] {
+        QProcess msiinfo;
+        msiinfo.start("msiinfo", {"export", CarriedPath(132), "Property"});
+        msiinfo.waitForFinished(60000);
+        for (const QString& line : QString::fromUtf8(msiinfo.readAllStandardOutput()).split('\n')) {
+            if (line.startsWith("ProductCode\t")) {
+                return line.section('\t', 1).trimmed();
+            }
+        }
+        return QString();
+    }();
+    return code;
 }
 
 SetupRunner::SetupRunner(const SetupMachine& machine)

@@ -15,8 +15,6 @@
 #include <utility>
 #include <vector>
 
-inline const QString kPlaceholderProductCode =
-    QStringLiteral("{5F1C3A52-8E0B-4C4B-9E57-2D1A3C7B9F10}");
 inline const QString kProductKey =
     QStringLiteral("Software\\TARV MOLTEK CORPORATION\\TARV Post Log Viewer\\Install");
 inline const QString kUninstallKey =
@@ -50,7 +48,8 @@ public:
     QString Bin() const { return Path("bin"); }
     QString Path(const QString& relative) const;
 
-    QString DataFolder(const QString& productCode = kPlaceholderProductCode) const;
+    // The data folder of the carried package's product.
+    QString DataFolder() const;
     // The setup log files in the temporary folder.
     QStringList LogFiles() const;
     // Every message of every setup log, in file order (the time stamp and level cut off).
@@ -72,6 +71,8 @@ private:
 
 // The resources that setup carries (id -> bytes), as the build recorded them.
 QByteArray CarriedResource(unsigned id);
+// The ProductCode of the carried package, read with msitools (not with setup's own reader).
+const QString& CarriedProductCode();
 
 struct SetupRun
 {
