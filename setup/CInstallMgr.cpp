@@ -36,12 +36,6 @@ QString Joined(const QString& folder, const QString& name)
     return QString::fromStdString(platform::JoinPath(folder.toStdString(), name.toStdString()));
 }
 
-bool Exists(const QString& path)
-{
-    struct stat info = {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
-}
-
 // Clears the read-only bit (never through a link) and deletes the file.
 void DeleteFileClearingReadOnly(const QString& path)
 {
@@ -76,7 +70,6 @@ CInstallMgr::CInstallMgr()
     m_tempFolderReady = m_tempFileMgr.Prepare();
     // A refused folder is never written to nor emptied.
     m_tempFolder = m_tempFolderReady ? m_tempFileMgr.GetPath() : QString();
-    m_guid.clear();
 }
 
 CInstallMgr::~CInstallMgr()
@@ -217,11 +210,10 @@ bool CInstallMgr::CopyManual(int row)
 
 void CInstallMgr::DeleteCopies()
 {
-    if (!m_manualCopy.isEmpty() && Exists(m_manualCopy)) {
-        DeleteFileClearingReadOnly(m_manualCopy);
-    }
-    if (!m_transformPath.isEmpty() && Exists(m_transformPath)) {
-        DeleteFileClearingReadOnly(m_transformPath);
+    for (const QString& copy : {m_manualCopy, m_transformPath}) {
+        if (!copy.isEmpty()) {
+            DeleteFileClearingReadOnly(copy);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include "setup/UiLanguage.h"
 
 #include <QPushButton>
+#include <algorithm>
 #include <vector>
 
 namespace {

@@ -294,7 +294,7 @@ TEST(SetupRunTest, AnotherUserCannotHoldTheSetupLock)
 TEST(SetupRunTest, RealRootsStayUntouched)
 {
     const QStringList realPaths = {"/opt/TARV", "/var/opt/TARV", "/var/lib/tarv-registry",
-                                   "/run/TARV Post Log Viewer Setup.lock", "/tmp/PYRNInstallTemp"};
+                                   "/run/TARV Post Log Viewer Setup.lock"};
     const auto snapshot = [&realPaths] {
         QStringList state;
         for (const QString& path : realPaths) {
