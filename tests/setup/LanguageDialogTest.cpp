@@ -181,25 +181,4 @@ TEST_F(LanguageDialogTest, ItemsWithoutARecordDrawNothingAndAnEmptyTableChangesN
     }
 }
 
-TEST_F(LanguageDialogTest, DialogKeepsItsLayoutInDialogUnits)
-{
-    CSetupDlg dialog;
-    dialog.OnInitDialog();
-    EXPECT_EQ(dialog.windowTitle(), "TARV Post Log Viewer Setup");
-    const auto* ok = Button(dialog, IDOK);
-    const auto* cancel = Button(dialog, IDCANCEL);
-    ASSERT_NE(ok, nullptr);
-    ASSERT_NE(cancel, nullptr);
-    EXPECT_EQ(ok->text(), "OK");
-    EXPECT_TRUE(ok->isDefault());
-    EXPECT_EQ(cancel->text(), "Cancel");
-    // Everything lies inside the dialog, left to right, top to bottom as the template says.
-    const QRect combo = dialog.m_languageCombo->geometry();
-    EXPECT_TRUE(dialog.rect().contains(combo));
-    EXPECT_TRUE(dialog.rect().contains(cancel->geometry()));
-    EXPECT_LT(ok->geometry().right(), cancel->geometry().left());
-    EXPECT_LT(combo.bottom(), ok->geometry().top());
-    EXPECT_GE(combo.width(), 274);
-}
-
 } // namespace
