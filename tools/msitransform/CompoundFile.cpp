@@ -126,9 +126,10 @@ Status CompoundFile::ReadDirectory(std::uint32_t firstSector)
         for (std::size_t at = 0; at + kEntrySize <= sector.size(); at += kEntrySize) {
             const std::string_view raw = sector.substr(at, kEntrySize);
             Entry entry;
-            const std::size_t nameBytes = std::min<std::size_t>(Read16(raw, 64), 64);
-            for (std::size_t i = 0; i + 1 < nameBytes; i += 2) {
-                entry.name.push_back(static_cast<char16_t>(Read16(raw, i)));
+            // The stored length counts the terminating zero.
+            const std::size_t nameUnits = std::min<std::size_t>(Read16(raw, 64), 64) / 2;
+            for (std::size_t i = 0; i + 1 < nameUnits; ++i) {
+                entry.name.push_back(static_cast<char16_t>(Read16(raw, 2 * i)));
             }
             entry.type = static_cast<std::uint8_t>(raw[66]);
             entry.left = Read32(raw, 68);

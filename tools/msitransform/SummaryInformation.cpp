@@ -13,8 +13,9 @@ constexpr std::uint32_t kTypeInt = 3;     // VT_I4
 constexpr std::uint32_t kTypeString = 30; // VT_LPSTR
 constexpr std::uint32_t kSectionOffset = 48;
 // The format id of summary information, F29F85E0-4FF9-1068-AB91-08002B27B3D9, as stored.
-constexpr std::string_view kFormatId = "\xE0\x85\x9F\xF2\xF9\x4F\x68\x10\xAB\x91\x08\x00\x2B\x27"
-                                       "\xB3\xD9";
+using namespace std::string_view_literals;
+constexpr std::string_view kFormatId =
+    "\xE0\x85\x9F\xF2\xF9\x4F\x68\x10\xAB\x91\x08\x00\x2B\x27\xB3\xD9"sv;
 
 } // namespace
 

@@ -17,12 +17,13 @@ std::string Property(MSIHANDLE install, const char* name)
     std::string value(256, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto size = static_cast<std::uint32_t>(value.size());
-        if (MsiGetPropertyA(install, name, value.data(), &size) != kErrorSuccess) {
-            return {};
-        }
-        if (size < value.size()) {
+        const unsigned int result = MsiGetPropertyA(install, name, value.data(), &size);
+        if (result == kErrorSuccess && size < value.size()) {
             value.resize(size);
             return value;
+        }
+        if (result != kErrorMoreData && result != kErrorSuccess) {
+            return {};
         }
         value.assign(std::size_t{size} + 1, '\0');
     }
