@@ -7,6 +7,7 @@
 #include "tests/ScratchFolder.h"
 #include "tests/installer/InstallerFixtures.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -18,7 +19,8 @@ namespace fs = std::filesystem;
 using namespace installer_test;
 
 // Cells that change with every build or with the payload: the package code and dates, file
-// sizes and hashes.
+// sizes and hashes. Rows are compared in sorted order: their order in a table means nothing
+// and wixl's varies from run to run.
 const std::map<std::string, std::set<std::size_t>> kVolatileColumns = {
     {"File.idt", {3}},
     {"MsiFileHash.idt", {2, 3, 4, 5}},
@@ -55,6 +57,16 @@ std::string Masked(const std::string& table, const std::string& text)
             line += (c == 0 ? "" : "\t") + cells[c];
         }
         lines[i] = line;
+    }
+    const bool lastLineEnded = !lines.empty() && lines.back().empty();
+    if (lastLineEnded) {
+        lines.pop_back();
+    }
+    if (lines.size() > 3) {
+        std::sort(lines.begin() + 3, lines.end());
+    }
+    if (lastLineEnded) {
+        lines.emplace_back();
     }
     std::string joined;
     for (std::size_t i = 0; i < lines.size(); ++i) {
