@@ -155,6 +155,24 @@ TEST(TransformReaderTest, RefusesATransformForAnotherProductAndKeepsTheDatabase)
     EXPECT_TRUE(SameContents(other, before));
 }
 
+// A transform may change a database's code page only where its summary allows that.
+TEST(TransformReaderTest, ChangesTheCodePageOnlyWhenAllowed)
+{
+    const std::string plain = ReadBytes(HostileFolder("msitransform") / "valid-reference.mst");
+    MsiDatabase cyrillic = Package();
+    cyrillic.SetCodePage(1251);
+    auto refused = ApplyTransform(cyrillic, plain);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.Error().find("code page"), std::string::npos) << refused.Error();
+
+    MsiDatabase western = Package();
+    western.SetCodePage(1252);
+    EXPECT_TRUE(ApplyTransform(western, plain));
+    // Ours allow it: they carry the language's code page into any package.
+    EXPECT_TRUE(ApplyTransform(cyrillic, ReadBytes(TransformPath(kLanguages[0]))));
+    EXPECT_EQ(cyrillic.CodePage(), 932);
+}
+
 TEST(CompoundFileTest, WritesAndReadsStreamsOfEverySize)
 {
     const ClassId classId{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};

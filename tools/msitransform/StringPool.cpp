@@ -18,7 +18,7 @@ constexpr std::size_t kMaxShortReferenceStrings = 0xFFFF;
 
 std::size_t StringPool::BytesPerReference() const
 {
-    return m_utf8.size() > kMaxShortReferenceStrings ? 3 : 2;
+    return m_longReferences || m_utf8.size() > kMaxShortReferenceStrings ? 3 : 2;
 }
 
 const std::string* StringPool::Text(std::uint32_t id) const
@@ -83,6 +83,7 @@ Outcome<StringPool> StringPool::Parse(std::string_view pool, std::string_view da
         return Failure{"damaged string pool"};
     }
     StringPool strings(static_cast<int>(Read32(pool, 0) & ~kLongReferences));
+    strings.m_longReferences = (Read32(pool, 0) & kLongReferences) != 0;
     std::size_t offset = 0;
     for (std::size_t at = 4; at < pool.size(); at += 4) {
         const std::uint16_t length = Read16(pool, at);
@@ -101,8 +102,6 @@ Outcome<StringPool> StringPool::Parse(std::string_view pool, std::string_view da
             return utf8.TakeFailure();
         }
         strings.m_utf8.push_back(utf8.Take());
-        strings.m_bytes.emplace_back(bytes);
-        strings.m_references.push_back(references);
     }
     return strings;
 }

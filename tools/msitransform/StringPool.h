@@ -23,9 +23,8 @@ public:
     static Outcome<StringPool> Parse(std::string_view pool, std::string_view data);
 
     int CodePage() const { return m_codePage; }
-    // 2, or 3 when there are too many strings for 16-bit numbers.
+    // 2, or 3 when there are too many strings for 16-bit numbers (a read pool says which).
     std::size_t BytesPerReference() const;
-    std::size_t Count() const { return m_utf8.size(); }
     // The UTF-8 text of string `id`; nothing for a number outside the pool.
     const std::string* Text(std::uint32_t id) const;
 
@@ -37,6 +36,7 @@ public:
 
 private:
     int m_codePage = 0;
+    bool m_longReferences = false;
     std::vector<std::string> m_utf8;  // by number - 1
     std::vector<std::string> m_bytes; // in the code page
     std::vector<std::uint32_t> m_references;
