@@ -8,12 +8,13 @@
 #include "viewer/CJobResultView.h"
 #include "viewer/CMainFrame.h"
 #include "viewer/CPYRNDoc.h"
+#include "viewer/DialogUnits.h"
 #include "viewer/JobDetailView.h"
 #include "viewer/JobSummaryView.h"
 #include "viewer/MessageBoxes.h"
 #include "viewer/ResourceModule.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QSettings>
 #include <filesystem>
 #include <vector>
@@ -94,6 +95,10 @@ CPYRNApp::~CPYRNApp() = default;
 bool CPYRNApp::InitInstance(const QStringList& arguments)
 {
     m_bMainFrameClosed = false;
+    // Only the main frame's closing ends the program, never a page window or a lone box.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // One family with the glyphs of every language serves menus and boxes as well as forms.
+    QApplication::setFont(DialogUnits::DialogFont(9, false));
     LoadLanguageLibrary();
 
     QString code;
@@ -114,8 +119,8 @@ bool CPYRNApp::InitInstance(const QStringList& arguments)
 
     // The framework's set-up: the application's name and the profile's place come from the
     // current resource module, so they differ by language.
-    QCoreApplication::setApplicationName(ResourceModule::String(57344));
-    QCoreApplication::setOrganizationName(ResourceModule::String(187));
+    QApplication::setApplicationName(ResourceModule::String(57344));
+    QApplication::setOrganizationName(ResourceModule::String(187));
     return CreateFrameAndViews(arguments);
 }
 
@@ -193,6 +198,7 @@ bool CPYRNApp::CreateFrameAndViews(const QStringList& arguments)
     m_pJobSummaryView->OnInitialUpdate();
     m_pJobDetailView->OnInitialUpdate();
 
+    m_pMainFrame->resize(m_pMainFrame->sizeHint());
     m_pMainFrame->show();
 
     if (m_pDocument->GetCsvBaseName().isEmpty()) {
@@ -203,7 +209,7 @@ bool CPYRNApp::CreateFrameAndViews(const QStringList& arguments)
 
 int CPYRNApp::Run()
 {
-    return m_bMainFrameClosed ? 0 : QCoreApplication::exec();
+    return m_bMainFrameClosed ? 0 : QApplication::exec();
 }
 
 int CPYRNApp::ExitInstance()
@@ -313,7 +319,7 @@ int CPYRNApp::GetProfileInt(const QString& section, const QString& entry, int de
 void CPYRNApp::OnMainFrameClosed()
 {
     m_bMainFrameClosed = true;
-    QCoreApplication::quit();
+    QApplication::quit();
 }
 
 void CPYRNApp::OnTerminateRequest()
