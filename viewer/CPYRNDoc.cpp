@@ -4,15 +4,60 @@
 #include "formats/joblog/JobLogFile.h"
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/DornPageImageInfo.h"
-#include "viewer/ProgressDialog.h"
+#include "viewer/CPYRNApp.h"
+#include "viewer/ListComparators.h"
+#include "viewer/OpenLogPipeline.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <algorithm>
+#include <cstring>
 
 std::array<bool, 6> g_bMailSortAscending{true, true, true, true, true, true};
 std::array<bool, 6> g_bSheetSortAscending{true, true, true, true, true, true};
 
-CPYRNDoc::CPYRNDoc(QObject* parent) : QObject(parent) {}
+namespace {
+
+constexpr int kPlaceholderWidth = 84;
+constexpr int kPlaceholderHeight = 120;
+
+// A 24-bit copy of `image`; without an image, a white page of the placeholder's size.
+std::unique_ptr<CBitmapData> MakePlaceholderThumb(const QImage& image)
+{
+    auto bitmap = std::make_unique<CBitmapData>();
+    if (image.isNull()) {
+        if (!bitmap->Create(kPlaceholderWidth, kPlaceholderHeight, 24)) {
+            return nullptr;
+        }
+        for (int y = 0; y < bitmap->m_nHeight; ++y) {
+            std::memset(bitmap->m_pBits + static_cast<std::ptrdiff_t>(y) * bitmap->m_nStride, 0xFF,
+                        static_cast<std::size_t>(bitmap->m_nWidth) * 3);
+        }
+        return bitmap;
+    }
+    const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+    if (!bitmap->Create(bgr.width(), bgr.height(), 24)) {
+        return nullptr;
+    }
+    for (int y = 0; y < bgr.height(); ++y) {
+        std::memcpy(bitmap->m_pBits + static_cast<std::ptrdiff_t>(y) * bitmap->m_nStride,
+                    bgr.constScanLine(y), static_cast<std::size_t>(bgr.width()) * 3);
+    }
+    return bitmap;
+}
+
+} // namespace
+
+CPYRNDoc::CPYRNDoc(QObject* parent) : QObject(parent)
+{
+    m_pPlaceholderThumb = MakePlaceholderThumb(QImage());
+}
 
 CPYRNDoc::~CPYRNDoc()
 {
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
     ClearLoadedData();
 }
 
@@ -23,11 +68,7 @@ void CPYRNDoc::SetView(ViewSlot slot, DocumentView* view)
 
 void CPYRNDoc::RemoveView(DocumentView* view)
 {
-    for (auto& registered : m_views) {
-        if (registered == view) {
-            registered = nullptr;
-        }
-    }
+    std::replace(m_views.begin(), m_views.end(), view, static_cast<DocumentView*>(nullptr));
 }
 
 DocumentView* CPYRNDoc::GetView(ViewSlot slot) const
@@ -44,72 +85,131 @@ void CPYRNDoc::UpdateAllViews(DocumentView* sender, int hint)
     }
 }
 
-void CPYRNDoc::ClearLoadedData() {}
+void CPYRNDoc::ClearLoadedData()
+{
+    m_pMailFilterCandidates.reset();
+    m_pMailExcludedTexts.reset();
+    m_pMailFilterState.reset();
+    m_pFilteredMails.reset();
+    m_pSheetFilterCandidates.reset();
+    m_pSheetExcludedTexts.reset();
+    m_pSheetFilterState.reset();
+    // The views into the log go with it rather than dangle.
+    m_pMails.reset();
+    m_pDetails.reset();
+    m_pJobSummary = nullptr;
+    m_detailSheets.clear();
+    m_detailIndex.clear();
+    DeleteJobLog(m_pJobLogFile);
+    FreeMailPageList();
+    ResetPageImageCache(false);
+    m_pPrintImage.reset();
+    m_pComFile.reset();
+    m_bPageImagesReady = false;
+}
+
 bool CPYRNDoc::OnNewDocument()
 {
     return true;
 }
-bool CPYRNDoc::OnOpenDocument(const QString&)
+
+void CPYRNDoc::FillDocument(OpenLogContext& context)
 {
-    return false;
+    ClearLoadedData();
+    m_nMailFilterColumn = -1;
+    m_nSheetFilterColumn = -1;
+    g_bMailSortAscending.fill(true);
+    g_bSheetSortAscending.fill(true);
+
+    m_pJobLogFile = std::move(context.pJobLogFile);
+    m_strCsvPath = context.strCsvPath;
+    m_strCsvBaseName = context.strCsvBaseName;
+    m_strArchiveBaseName = FileBaseName(context.strArchivePath);
+
+    m_pMails = std::make_unique<std::vector<MailRecord*>>();
+    m_pDetails = std::make_unique<std::vector<JobDetail*>>();
+    if (m_pJobLogFile) {
+        m_pJobSummary = m_pJobLogFile->m_pSummary.get();
+        if (m_pJobLogFile->m_pMails) {
+            m_pMails->reserve(m_pJobLogFile->m_pMails->size());
+            for (const auto& mail : *m_pJobLogFile->m_pMails) {
+                m_pMails->push_back(mail.get());
+            }
+        }
+        if (m_pJobLogFile->m_pDetails) {
+            m_pDetails->reserve(m_pJobLogFile->m_pDetails->size());
+            for (const auto& detail : *m_pJobLogFile->m_pDetails) {
+                m_pDetails->push_back(detail.get());
+            }
+        }
+    }
+    IndexDetails();
+
+    if (m_pJobSummary == nullptr || m_pJobSummary->nCreatedMails == 0 || m_pMails->empty()) {
+        m_nFirstMailNo = 0;
+    } else {
+        std::sort(m_pMails->begin(), m_pMails->end(), MailLessByNumber);
+        m_nFirstMailNo = m_pMails->front()->nMailNo;
+        std::sort(m_pMails->begin(), m_pMails->end(), MailLessByStart);
+    }
+
+    m_bHasPageImages = context.bHasPageImages;
+    m_pComFile = std::move(context.pComFile);
+    m_nCurrentMailNo = 0;
+    m_pPageCache = std::make_unique<PageCache>();
+
+    AfterFill(context.strTempFolder);
 }
-void CPYRNDoc::FillDocument(OpenLogContext&) {}
-void CPYRNDoc::RunWorker(ProgressDialog&, std::function<void()>) {}
-void CPYRNDoc::OnFileOpen() {}
-void CPYRNDoc::OnFileSaveCsv() {}
-bool CPYRNDoc::OnSaveDocument(const QString&)
+
+void CPYRNDoc::IndexDetails()
 {
-    return false;
+    m_detailSheets.assign(m_pDetails->size(), {});
+    m_detailIndex.clear();
+    m_detailIndex.reserve(m_pDetails->size());
+    for (std::size_t i = 0; i < m_pDetails->size(); ++i) {
+        JobDetail* detail = (*m_pDetails)[i];
+        if (detail->pSheets) {
+            SheetPointers& sheets = m_detailSheets[i];
+            sheets.reserve(detail->pSheets->size());
+            for (SheetRecord& sheet : *detail->pSheets) {
+                sheets.push_back(&sheet);
+            }
+        }
+        // The last detail of a number wins, as the reader's own search finds it.
+        m_detailIndex[detail->nMailNo] = i;
+    }
 }
-JobDetail* CPYRNDoc::FindDetail(std::uint32_t) const
+
+JobDetail* CPYRNDoc::FindDetail(std::uint32_t mailNo) const
 {
-    return nullptr;
+    const auto found = m_detailIndex.find(mailNo);
+    return found != m_detailIndex.end() ? (*m_pDetails)[found->second] : nullptr;
 }
-CPYRNDoc::SheetPointers* CPYRNDoc::GetSheetList(std::uint32_t) const
+
+CPYRNDoc::SheetPointers* CPYRNDoc::GetSheetList(std::uint32_t mailNo)
 {
-    return nullptr;
+    const auto found = m_detailIndex.find(mailNo);
+    return found != m_detailIndex.end() ? &m_detailSheets[found->second] : nullptr;
 }
-bool CPYRNDoc::HasMailPage(std::uint32_t) const
+
+const CPYRNDoc::SheetPointers* CPYRNDoc::GetSheetList(std::uint32_t mailNo) const
 {
-    return false;
+    return const_cast<CPYRNDoc*>(this)->GetSheetList(mailNo);
 }
-void CPYRNDoc::FreeMailPageList() {}
-void CPYRNDoc::ResetPageImageCache(bool) {}
-QSize CPYRNDoc::GetPrintImageSize() const
+
+void CPYRNDoc::AfterFill(const QString& tempFolder)
 {
-    return {};
+    (void)tempFolder;
+    if (theApp.m_pJobResultView != nullptr && theApp.m_pJobSummaryView != nullptr &&
+        theApp.m_pJobDetailView != nullptr) {
+        UpdateAllViews(nullptr, UpdateHint::kLogOpened);
+    }
 }
-int CPYRNDoc::CheckPageImages()
-{
-    return -1;
-}
-bool CPYRNDoc::StartThumbnailThread()
-{
-    return false;
-}
-bool CPYRNDoc::LoadPrintImage()
-{
-    return false;
-}
-bool CPYRNDoc::RotatePageImage(bool, QWidget*)
-{
-    return false;
-}
-bool CPYRNDoc::SortMailList(int)
-{
-    return true;
-}
-bool CPYRNDoc::SortSheetList(std::uint32_t, int)
-{
-    return true;
-}
-void CPYRNDoc::ResetSheetListOrder() {}
-void CPYRNDoc::BuildMailFilterCandidates(int) {}
-void CPYRNDoc::BuildSheetFilterCandidates(std::uint32_t, int) {}
-void CPYRNDoc::RebuildFilteredMailList() {}
-void CPYRNDoc::ResetMailFilterState() {}
-void CPYRNDoc::ResetSheetFilterState() {}
+
 QWidget* CPYRNDoc::MainWindow()
 {
-    return nullptr;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto found = std::find_if(windows.begin(), windows.end(),
+                                    [](QWidget* window) { return window->inherits("CMainFrame"); });
+    return found != windows.end() ? *found : nullptr;
 }

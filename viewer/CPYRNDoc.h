@@ -92,7 +92,8 @@ public:
     // The detail of mail `mailNo`, or null when the log has none.
     JobDetail* FindDetail(std::uint32_t mailNo) const;
     // The sheets of mail `mailNo` in their current display order, or null.
-    SheetPointers* GetSheetList(std::uint32_t mailNo) const;
+    SheetPointers* GetSheetList(std::uint32_t mailNo);
+    const SheetPointers* GetSheetList(std::uint32_t mailNo) const;
 
     // --- Page-image cache and page-image threads ---
     bool HasMailPage(std::uint32_t page) const;
@@ -149,6 +150,11 @@ public:
     std::uint32_t m_nFirstMailNo = 0; // lowest mail number after an open; 0 with no finished mail
 
 private:
+    // The sheet lists and the index by number of the details just taken from the log.
+    void IndexDetails();
+    // The end of an open: other temporary folders removed, the views told.
+    void AfterFill(const QString& tempFolder);
+
     // Each detail's sheets as the document orders them (the log keeps the records in place),
     // parallel to m_pDetails, and the position of each mail number's detail.
     std::vector<SheetPointers> m_detailSheets;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -15,3 +16,7 @@ using FileDialogRunner = std::function<std::optional<QString>(QFileDialog& dialo
 const FileDialogRunner& GetFileDialogRunner();
 // Replaces the runner (an empty function restores the default); returns the previous one.
 FileDialogRunner SetFileDialogRunner(FileDialogRunner runner);
+
+// A filter in the framework's notation ("CSV (*.csv)|*.csv||": description and pattern pairs,
+// ended by two bars) as Qt's name filters ("CSV (*.csv)").
+QStringList FileDialogNameFilters(const QString& filter);

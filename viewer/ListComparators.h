@@ -6,6 +6,10 @@
 // the keys are equal, its tie-break. The "Greater" orders are not negated "Less" orders: equal
 // keys with equal tie-breaks give false both ways. Texts compare by UTF-16 code units, numbers
 // as unsigned.
+// Three-way tie-breaks (negative, zero, positive), for sorts that make their keys beforehand.
+int CompareMailStartTime(const MailRecord* a, const MailRecord* b);
+int CompareSheetTime(const SheetRecord* a, const SheetRecord* b);
+
 bool MailLessByNumber(const MailRecord* a, const MailRecord* b);
 bool MailLessByKind(const MailRecord* a, const MailRecord* b);
 bool MailLessByProgress(const MailRecord* a, const MailRecord* b);

@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QString>
 
+class QLabel;
 class QLineEdit;
+class QPushButton;
 
 // Asks for the password of an archive and tests it against the archive before it accepts it.
 // A refused password keeps the dialog open; Cancel ends it.
@@ -25,4 +27,8 @@ public:
 
 private:
     void OnInitDialog();
+
+    QLabel* m_label = nullptr;       // control 1053
+    QPushButton* m_ok = nullptr;     // id 1, the default button
+    QPushButton* m_cancel = nullptr; // id 2
 };

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QPointer>
 #include <thread>
 
 class QProgressBar;
@@ -34,8 +35,11 @@ public:
     static void PostProgress(ProgressDialog* dialog, int position);
     static void PostDone(ProgressDialog* dialog);
 
-    // Runs the dialog modally (never shown while m_bHidden); returns when the worker is done.
+    // Runs the dialog modally (never shown while m_bHidden), with the owner window disabled;
+    // returns when the worker is done.
     int exec() override;
+    // Ends the dialog only after the worker's done event.
+    void done(int result) override;
 
     QProgressBar* m_progressCtrl = nullptr;
     std::thread* m_hThread = nullptr; // the worker; joined before the dialog ends
@@ -45,13 +49,17 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void OnProgressPos(int position);
     void OnBnClickedOk();
+    // The bar shows m_nRange and m_nPos.
+    void ShowPosition();
+
+    QPointer<QWidget> m_owner; // the window in front of which it runs; disabled meanwhile
+    bool m_bWorkerDone = false;
 };
 
 // Posts the done event to its dialog when it goes, so a worker reports its end on every path.
