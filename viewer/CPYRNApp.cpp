@@ -15,7 +15,9 @@
 #include "viewer/ResourceModule.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QSettings>
+#include <QTimer>
 #include <filesystem>
 #include <vector>
 
@@ -26,6 +28,7 @@ namespace {
 constexpr const char* kMutexName = "PYRN";
 constexpr const char* kSettingsSection = "PrintImage";
 constexpr const char* kTempFolderMask = "TempByPYRN_*";
+constexpr int kTerminateRetryMs = 100;
 
 // The per-user settings file; false when the user has no configuration folder (then there is
 // none: nothing is read from or written to a path at the file-system root).
@@ -324,6 +327,16 @@ void CPYRNApp::OnMainFrameClosed()
 
 void CPYRNApp::OnTerminateRequest()
 {
+    // As by the menu, which a modal dialog keeps out of reach: a worker's progress dialog is
+    // waited for, any other dialog is cancelled, then the main frame closes.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog != nullptr && !modal->inherits("ProgressDialog")) {
+            dialog->reject();
+        }
+        QTimer::singleShot(kTerminateRetryMs, [this] { OnTerminateRequest(); });
+        return;
+    }
     if (m_pMainFrame) {
         m_pMainFrame->close();
     } else {

@@ -6,10 +6,10 @@
 #include "viewer/CPYRNDoc.h"
 #include "viewer/JobDetailView.h"
 #include "viewer/ResourceModule.h"
+#include "viewer/controls/CFlowBar.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDockWidget>
 #include <QStatusBar>
 #include <QTest>
 
