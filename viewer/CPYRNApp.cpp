@@ -42,18 +42,6 @@ bool GetUserSettingsFolder(std::string& folder)
     return true;
 }
 
-// The resource module takes libraries over once it can load them; until then the library is
-// only held.
-platform::LibraryHandle LoadLanguage(const std::string& path)
-{
-    return platform::LoadLibraryFromPath(path);
-}
-
-void FreeLanguage(platform::LibraryHandle library)
-{
-    platform::FreeLibrary(library);
-}
-
 } // namespace
 
 bool GetTempFolderRoot(std::string& root)
@@ -136,7 +124,7 @@ bool CPYRNApp::LoadLanguageLibrary()
         return false;
     }
     // Only the first name is tried, by an absolute path into the program's folder.
-    m_hLanguageLibrary = LoadLanguage(folder + "/" + libraries.front());
+    m_hLanguageLibrary = ResourceModule::LoadLanguageLibrary(folder + "/" + libraries.front());
     return m_hLanguageLibrary != nullptr;
 }
 
@@ -242,7 +230,7 @@ int CPYRNApp::ExitInstance()
         m_pZipFile.reset();
     }
     if (m_hLanguageLibrary != nullptr) {
-        FreeLanguage(m_hLanguageLibrary);
+        ResourceModule::FreeLanguageLibrary(m_hLanguageLibrary);
         m_hLanguageLibrary = nullptr;
     }
     if (m_hMutex.IsOpen()) {

@@ -4,6 +4,7 @@
 #include "platform/ProfileFile.h"
 #include "tests/ScratchFolder.h"
 #include "tests/viewer/ViewerFixture.h"
+#include "viewer/ResourceModule.h"
 
 #include <QFileSystemWatcher>
 #include <QProcess>
@@ -77,6 +78,38 @@ TEST_F(ProgramTest, QtOptionsAreNotTheUsersArguments)
     Run({"-platform", "offscreen", "x.zip", "y.zip"});
     EXPECT_EQ(m_process.exitCode(), 1);
     EXPECT_TRUE(m_errors.contains("\n(03001)")) << m_errors.toStdString();
+}
+
+TEST_F(ProgramTest, TextsComeFromTheFirstLibraryNamedInTheCurrentFolder)
+{
+    // The name comes from the current folder, the file from the program's folder; only the
+    // first name is tried.
+    const std::string current = m_process.workingDirectory().toStdString();
+    ResourceModule::UseBuiltInSet();
+    const QString japanese =
+        "[" + ResourceModule::String(57344) + "] " + ResourceModule::String(186) + " \n(03001)";
+    const struct
+    {
+        std::vector<const char*> names;
+        QString shown;
+    } cases[] = {
+        {{}, japanese},
+        {{"kwel_pyrnLanguageResourceEN.so"},
+         "[TARV Post Log Viewer] Error while opening file \n(03001)"},
+        {{"kwel_pyrnLanguageResourceEN.so", "kwel_pyrnLanguageResourceFR.so"},
+         "[TARV Post Log Viewer] Error while opening file \n(03001)"},
+        {{"kwel_pyrnLanguageResourceAA.so", "kwel_pyrnLanguageResourceEN.so"}, japanese},
+    };
+    for (const auto& c : cases) {
+        for (const auto& entry : std::filesystem::directory_iterator(current)) {
+            std::filesystem::remove(entry.path());
+        }
+        for (const char* name : c.names) {
+            m_scratch.Write("current/" + std::string(name), "not the library");
+        }
+        Run({"x.zip", "y.zip"});
+        EXPECT_TRUE(m_errors.contains(c.shown)) << m_errors.toStdString();
+    }
 }
 
 TEST_F(ProgramTest, MissingArchiverLibraryShows02001)

@@ -1,5 +1,5 @@
 // Why: people judge what the user sees from these pictures: the main frame with each view,
-// the about box and a message box, in the language of the current resource module.
+// the about box and a message box, in the built-in Japanese set and in a language library.
 #include "tests/viewer/ViewerFixture.h"
 #include "viewer/CAboutDlg.h"
 #include "viewer/CMainFrame.h"
@@ -10,12 +10,11 @@
 
 namespace {
 
-using ScreenshotTest = ViewerFixture;
+class ScreenshotTest : public ViewerFixture, public ::testing::WithParamInterface<const char*>
+{};
 
-TEST_F(ScreenshotTest, MainFrameWithEachViewAboutBoxAndMessageBox)
+JobSummary ShownJob()
 {
-    ASSERT_TRUE(Start());
-    const QString language = QStringLiteral("JP");
     JobSummary job;
     job.strJobName = "Monthly statements for the northern region";
     job.strJobId = "J-0042";
@@ -31,6 +30,22 @@ TEST_F(ScreenshotTest, MainFrameWithEachViewAboutBoxAndMessageBox)
     job.strTray1 = "A4";
     job.strTray3 = "Envelope";
     job.strTray4 = "Standard";
+    return job;
+}
+
+TEST_P(ScreenshotTest, MainFrameWithEachViewAboutBoxAndMessageBox)
+{
+    // The library is made current as start-up would make it; the built-in set needs none.
+    const QString library = QString::fromLatin1(GetParam());
+    platform::LibraryHandle handle = nullptr;
+    if (!library.isEmpty()) {
+        handle = ResourceModule::LoadLanguageLibrary(
+            PYRN_LANGUAGE_LIBRARY_DIR "/kwel_pyrnLanguageResource" + library.toStdString() + ".so");
+        ASSERT_NE(handle, nullptr);
+    }
+    ASSERT_TRUE(Start());
+    const QString language = ResourceModule::Language();
+    JobSummary job = ShownJob();
     CPYRNDoc* document = theApp.GetDocument();
     document->m_pJobSummary = &job;
     document->m_strArchiveBaseName = QStringLiteral("SampleJob");
@@ -45,10 +60,11 @@ TEST_F(ScreenshotTest, MainFrameWithEachViewAboutBoxAndMessageBox)
     SaveScreenshot(*frame, "MainFrame_MailDetail_" + language);
     document->m_pJobSummary = nullptr;
 
-    CAboutDlg about(frame);
-    about.show();
-    SaveScreenshot(about, "AboutBox_" + language);
-
+    {
+        CAboutDlg about(frame);
+        about.show();
+        SaveScreenshot(about, "AboutBox_" + language);
+    }
     MessageBoxRequest request;
     request.caption = ResourceModule::String(57344);
     request.text = ComposeMessageText(186, QStringLiteral("03007"));
@@ -56,6 +72,14 @@ TEST_F(ScreenshotTest, MainFrameWithEachViewAboutBoxAndMessageBox)
     std::unique_ptr<QMessageBox> box = CreateMessageBox(request);
     box->show();
     SaveScreenshot(*box, "MessageBox_" + language);
+    box.reset();
+    Stop();
+    ResourceModule::FreeLanguageLibrary(handle);
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, ScreenshotTest, ::testing::Values("", "EN"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(*info.param ? info.param : "BuiltIn");
+                         });
 
 } // namespace

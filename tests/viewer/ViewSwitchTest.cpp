@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -150,9 +152,8 @@ TEST_F(ViewSwitchTest, CommandsFollowTheLoadedLog)
               std::pair{CMainFrame::kCmdMailDetail, c.detail},
               std::pair{CMainFrame::kCmdJobResult, true}, std::pair{CMainFrame::kCmdAbout, true}}) {
             EXPECT_EQ(m_frame->IsCommandEnabled(id), enabled) << id;
-            if (QAction* action = m_frame->CommandAction(id)) {
-                EXPECT_EQ(action->isEnabled(), enabled) << id;
-            }
+            ASSERT_NE(m_frame->CommandAction(id), nullptr) << id;
+            EXPECT_EQ(m_frame->CommandAction(id)->isEnabled(), enabled) << id;
         }
     }
     // A disabled command does nothing, from the menu or its accelerator.
@@ -161,6 +162,31 @@ TEST_F(ViewSwitchTest, CommandsFollowTheLoadedLog)
     QTest::keyClick(m_frame, Qt::Key_S, Qt::ControlModifier);
     m_frame->OnCommand(CMainFrame::kCmdMailDetail);
     EXPECT_EQ(m_fileDialogs, dialogs);
+    EXPECT_EQ(Shown(), View::JobResult);
+}
+
+TEST_F(ViewSwitchTest, MenuIsResource128WithItsTextsAndCommands)
+{
+    const QList<QAction*> popups = m_frame->m_wndMenuBar->actions();
+    const QList<ResourceModule::MenuItem> menu = ResourceModule::Menu(128);
+    ASSERT_EQ(popups.size(), menu.size());
+    std::vector<unsigned> commands;
+    for (qsizetype i = 0; i < menu.size(); ++i) {
+        EXPECT_EQ(popups[i]->text(), menu[i].text);
+        const QList<QAction*> items = popups[i]->menu()->actions();
+        ASSERT_EQ(items.size(), menu[i].items.size());
+        for (qsizetype j = 0; j < items.size(); ++j) {
+            EXPECT_EQ(items[j]->isSeparator(), menu[i].items[j].id == 0);
+            EXPECT_EQ(items[j]->text(), menu[i].items[j].text);
+            commands.push_back(menu[i].items[j].id);
+        }
+    }
+    EXPECT_EQ(commands, (std::vector<unsigned>{131, 134, 0, 203, 130, 136, 137, 197}));
+    // The menu's commands switch views as the keys do.
+    Load(Log::WithMails);
+    m_frame->CommandAction(CMainFrame::kCmdMailDetail)->trigger();
+    EXPECT_EQ(Shown(), View::MailDetail);
+    m_frame->CommandAction(CMainFrame::kCmdJobResult)->trigger();
     EXPECT_EQ(Shown(), View::JobResult);
 }
 
