@@ -166,14 +166,4 @@ TEST_F(StartupTest, OnlyTheLockHolderRemovesTemporaryFolders)
     EXPECT_FALSE(std::filesystem::exists(during)); // the open log's folder goes at exit
 }
 
-TEST_F(StartupTest, NoConfigurationFolderMeansNoSettingsFileAtAll)
-{
-    m_environment.Set("XDG_CONFIG_HOME", nullptr);
-    m_environment.Set("HOME", nullptr);
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(theApp.GetProfileInt("Debug", "VerifyTamper", 1), 1);
-    Stop();
-    EXPECT_FALSE(std::filesystem::exists("/TARV"));
-}
-
 } // namespace
