@@ -166,13 +166,12 @@ std::optional<TargetFolder> Session::ResolveFolder(const std::string& directory,
     }
     const std::optional<RowView> row = FindRow(Database(), "Directory", directory);
     if (!row) {
-        problem = "the folder " + directory + " is not in the Directory table";
+        problem = "is not in the Directory table";
         return std::nullopt;
     }
     const std::string parent = row->Text("Directory_Parent");
     if (parent.empty() || parent == directory || depth > kMaxFolderDepth) {
-        problem = "the folder " + directory +
-                  " lies outside the program files, common data, menu and desktop folders";
+        problem = "lies outside the program files, common data, menu and desktop folders";
         return std::nullopt;
     }
     std::optional<TargetFolder> folder = ResolveFolder(parent, depth + 1, problem);
@@ -184,7 +183,7 @@ std::optional<TargetFolder> Session::ResolveFolder(const std::string& directory,
         return folder;
     }
     if (!IsSafeName(name)) {
-        problem = "the folder name \"" + name + "\" of " + directory + " is not a safe name";
+        problem = "leads through " + directory + ", named \"" + name + "\", not a safe name";
         return std::nullopt;
     }
     return folder->Child(name);
@@ -197,7 +196,7 @@ const TargetFolder* Session::Folder(const std::string& directory)
         std::string problem;
         std::optional<TargetFolder> folder = ResolveFolder(directory, 0, problem);
         if (!folder) {
-            m_folderProblems[directory] = problem;
+            m_folderProblems[directory] = "the folder " + directory + " " + problem;
         }
         found = m_folders.emplace(directory, std::move(folder)).first;
     }

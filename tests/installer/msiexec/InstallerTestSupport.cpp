@@ -134,7 +134,8 @@ QStringList ProductLeftovers(const SetupMachine& machine)
                        QDirIterator::Subdirectories);
     while (paths.hasNext()) {
         const QString path = paths.next().mid(machine.Prefix().size());
-        if (path.contains("TARV") || path.contains("{")) {
+        // The programs' machine locks under /run belong to no installation.
+        if ((path.contains("TARV") || path.contains("{")) && !path.startsWith("/run/")) {
             leftovers.append(path);
         }
     }

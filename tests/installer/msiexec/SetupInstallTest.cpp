@@ -75,9 +75,8 @@ TEST(SetupInstallTest, GermanInstallGivesTheGermanViewerItsValuesAndShortcuts)
               (QStringList{"dialog 10 " + kGermanLanguageRow,
                            "progress Installation von TARV Post Log Viewer\t"
                            "TARV Post Log Viewer wird installiert",
-                           "message " + kCaption +
-                               "\tDer Installations-Assistent für TARV Post Log Viewer ist "
-                               "abgeschlossen\t1"}));
+                           "message Installation von TARV Post Log Viewer\tDer "
+                           "Installations-Assistent für TARV Post Log Viewer ist abgeschlossen\t1"}));
     EXPECT_TRUE(machine.LogMessages().contains("result:0"));
 
     EXPECT_EQ(InstalledFiles(machine), kGermanFiles);

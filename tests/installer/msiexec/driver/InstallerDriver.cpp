@@ -3,13 +3,14 @@
 // user would see on standard output and answers it. Message boxes are left to setup's driver.
 //   "maintenance <caption>\t<repair button>\t<remove button>"   the maintenance window
 //   "progress <caption>\t<title>"                               the progress window
-//   "window <title>"                                            any other dialog (then closed)
+//   "window <title>"                                            a file dialog (then all closed)
 // INSTALLER_DRIVER_CHOICE: "repair", "remove" or "cancel" (default) in the maintenance window.
 // INSTALLER_DRIVER_PROGRESS: "cancel" clicks Cancel as soon as the progress window shows.
 // INSTALLER_DRIVER_SCREENSHOTS: a folder that receives a picture of every window shown.
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QGenericPlugin>
 #include <QLabel>
 #include <QMessageBox>
@@ -67,7 +68,7 @@ public:
             if (qgetenv("INSTALLER_DRIVER_PROGRESS") == "cancel") {
                 Click(window, "cancelButton");
             }
-        } else if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(window)) {
             Print(QStringLiteral("window %1").arg(dialog->windowTitle()));
             QTimer::singleShot(0, dialog, [dialog] {
                 dialog->reject();
