@@ -1,5 +1,6 @@
 #include "installer/Cabinet.h"
 
+#include "installer/GObjectPtr.h"
 #include "installer/TargetFolder.h"
 
 #include <gio/gio.h>
@@ -10,22 +11,11 @@
 namespace installer {
 namespace {
 
-struct GObjectUnref
-{
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 using FileList = std::unique_ptr<GSList, void (*)(GSList*)>;
 
 Failure CabinetFailure(const std::string& what, GError* error)
 {
-    std::string message = "the cabinet " + what;
-    if (error != nullptr) {
-        message += ": " + std::string(error->message);
-        g_error_free(error);
-    }
-    return Failure{message};
+    return GlibFailure("the cabinet " + what, error);
 }
 
 template <typename Visit>
@@ -33,8 +23,9 @@ void ForEachEntry(GCabCabinet* cabinet, Visit visit)
 {
     GPtrArray* folders = gcab_cabinet_get_folders(cabinet);
     for (guint f = 0; folders != nullptr && f < folders->len; ++f) {
-        FileList files(gcab_folder_get_files(static_cast<GCabFolder*>(g_ptr_array_index(folders, f))),
-                       g_slist_free);
+        FileList files(
+            gcab_folder_get_files(static_cast<GCabFolder*>(g_ptr_array_index(folders, f))),
+            g_slist_free);
         for (GSList* item = files.get(); item != nullptr; item = item->next) {
             visit(static_cast<GCabFile*>(item->data));
         }
@@ -69,12 +60,14 @@ ReadCabinetFiles(const std::string& bytes, const std::map<std::string, std::uint
     std::string refused;
     ForEachEntry(cabinet.get(), [&](GCabFile* file) {
         const char* name = gcab_file_get_name(file);
-        if (refused.empty() && (name == nullptr || !IsSafeName(name) || !names.insert(name).second)) {
+        if (refused.empty() &&
+            (name == nullptr || !IsSafeName(name) || !names.insert(name).second)) {
             refused = name == nullptr ? "(no name)" : name;
         }
     });
     if (!refused.empty()) {
-        return Failure{"the cabinet entry \"" + refused + "\" is not a safe name or is there twice"};
+        return Failure{"the cabinet entry \"" + refused +
+                       "\" is not a safe name or is there twice"};
     }
     Selection selection{&wanted};
     if (!gcab_cabinet_extract(cabinet.get(), nullptr, TakeWanted, nullptr, &selection, nullptr,

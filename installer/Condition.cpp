@@ -111,9 +111,11 @@ private:
                     m_error = "a string without its closing quote";
                     return false;
                 }
-                m_tokens.push_back({TokenKind::String, std::string(m_text.substr(i + 1, end - i - 1))});
+                m_tokens.push_back(
+                    {TokenKind::String, std::string(m_text.substr(i + 1, end - i - 1))});
                 i = end + 1;
-            } else if (IsDigit(c) || (c == '-' && i + 1 < m_text.size() && IsDigit(m_text[i + 1]))) {
+            } else if (IsDigit(c) ||
+                       (c == '-' && i + 1 < m_text.size() && IsDigit(m_text[i + 1]))) {
                 std::size_t end = i + 1;
                 while (end < m_text.size() && IsDigit(m_text[end])) {
                     ++end;
@@ -305,12 +307,18 @@ private:
         const std::optional<long long> a = integer(left);
         const std::optional<long long> b = integer(right);
         if (a && b) {
-            if (op == "=") return *a == *b;
-            if (op == "<>") return *a != *b;
-            if (op == "<") return *a < *b;
-            if (op == ">") return *a > *b;
-            if (op == "<=") return *a <= *b;
-            if (op == ">=") return *a >= *b;
+            if (op == "=")
+                return *a == *b;
+            if (op == "<>")
+                return *a != *b;
+            if (op == "<")
+                return *a < *b;
+            if (op == ">")
+                return *a > *b;
+            if (op == "<=")
+                return *a <= *b;
+            if (op == ">=")
+                return *a >= *b;
         }
         if (std::holds_alternative<long long>(left) || std::holds_alternative<long long>(right)) {
             // An integer against a text that is no integer: only "different" holds.
@@ -326,15 +334,24 @@ private:
             x = Lowered(x);
             y = Lowered(y);
         }
-        if (op == "=") return x == y;
-        if (op == "<>") return x != y;
-        if (op == "<") return x < y;
-        if (op == ">") return x > y;
-        if (op == "<=") return x <= y;
-        if (op == ">=") return x >= y;
-        if (op == "><") return x.find(y) != std::string::npos;
-        if (op == "<<") return x.starts_with(y);
-        if (op == ">>") return x.ends_with(y);
+        if (op == "=")
+            return x == y;
+        if (op == "<>")
+            return x != y;
+        if (op == "<")
+            return x < y;
+        if (op == ">")
+            return x > y;
+        if (op == "<=")
+            return x <= y;
+        if (op == ">=")
+            return x >= y;
+        if (op == "><")
+            return x.find(y) != std::string::npos;
+        if (op == "<<")
+            return x.starts_with(y);
+        if (op == ">>")
+            return x.ends_with(y);
         m_error = "unknown operator \"" + op + "\"";
         return false;
     }

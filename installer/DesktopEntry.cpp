@@ -55,8 +55,8 @@ std::string DesktopEntry::Text() const
     for (const std::string& argument : platform::SplitCommandLine(arguments)) {
         exec += ' ' + ExecArgument(argument);
     }
-    std::string text = "[Desktop Entry]\nType=Application\nVersion=1.0\nName=" + Escaped(name) +
-                       "\n";
+    std::string text =
+        "[Desktop Entry]\nType=Application\nVersion=1.0\nName=" + Escaped(name) + "\n";
     if (!comment.empty()) {
         text += "Comment=" + Escaped(comment) + "\n";
     }

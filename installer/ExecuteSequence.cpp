@@ -133,10 +133,9 @@ std::vector<SequencedAction> ExecuteSequenceOf(const msitransform::MsiDatabase& 
             actions.push_back({row.Text("Action"), row.Text("Condition"), *sequence});
         }
     }
-    std::stable_sort(actions.begin(), actions.end(),
-                     [](const SequencedAction& a, const SequencedAction& b) {
-                         return a.sequence < b.sequence;
-                     });
+    std::stable_sort(
+        actions.begin(), actions.end(),
+        [](const SequencedAction& a, const SequencedAction& b) { return a.sequence < b.sequence; });
     return actions;
 }
 

@@ -44,6 +44,16 @@ std::string CabinetOf(const Session& session, int sequence)
     return cabinet.starts_with('#') ? cabinet.substr(1) : std::string();
 }
 
+// Whether a RemoveFile row takes effect: on installing its component (mode 1), on removing it
+// (mode 2) or both (3).
+bool RemovalApplies(const Session& session, const RowView& row)
+{
+    const ComponentState* component = session.Component(row.Text("Component_"));
+    const int mode = row.Int("InstallMode").value_or(0);
+    return component != nullptr &&
+           (((mode & 1) != 0 && component->install) || ((mode & 2) != 0 && component->Removes()));
+}
+
 int WriteFiles(Session& session, const std::string& cabinet, const std::vector<PendingFile>& files)
 {
     std::map<std::string, std::uint32_t> wanted;
@@ -81,8 +91,8 @@ int WriteFiles(Session& session, const std::string& cabinet, const std::vector<P
         case WriteOutcome::Written:
             break;
         case WriteOutcome::IsFolder:
-            return session.Fail("a folder stands where " + path + " belongs",
-                                kErrorFolderInTheWay, {path});
+            return session.Fail("a folder stands where " + path + " belongs", kErrorFolderInTheWay,
+                                {path});
         case WriteOutcome::Failed:
             return session.Fail("cannot write " + path + ": " + std::strerror(errno),
                                 kErrorWriteFailed, {std::strerror(errno), path});
@@ -112,8 +122,8 @@ int InstallFiles(Session& session)
         }
         const std::string cabinet = CabinetOf(session, row.Int("Sequence").value_or(0));
         if (cabinet.empty()) {
-            return session.Fail("no cabinet holds the file " + file.key,
-                                kErrorCabinetMissingFile, {file.key});
+            return session.Fail("no cabinet holds the file " + file.key, kErrorCabinetMissingFile,
+                                {file.key});
         }
         byCabinet[cabinet].push_back(std::move(file));
     }
@@ -136,11 +146,8 @@ int RemoveFiles(Session& session)
         }
     }
     for (const RowView& row : Rows(session.Database(), "RemoveFile")) {
-        const ComponentState* component = session.Component(row.Text("Component_"));
-        const int mode = row.Int("InstallMode").value_or(0);
-        const bool applies = component != nullptr && (((mode & 1) != 0 && component->install) ||
-                                                      ((mode & 2) != 0 && component->Removes()));
-        const TargetFolder* folder = applies ? session.Folder(row.Text("DirProperty")) : nullptr;
+        const TargetFolder* folder =
+            RemovalApplies(session, row) ? session.Folder(row.Text("DirProperty")) : nullptr;
         if (folder != nullptr && !row.IsNull("FileName")) {
             RemoveTargetFile(*folder, LongName(row.Text("FileName")));
         }
@@ -187,10 +194,7 @@ int RemoveFolders(Session& session)
         }
     }
     for (const RowView& row : Rows(session.Database(), "RemoveFile")) {
-        const ComponentState* component = session.Component(row.Text("Component_"));
-        const int mode = row.Int("InstallMode").value_or(0);
-        if (component != nullptr && row.IsNull("FileName") &&
-            (((mode & 1) != 0 && component->install) || ((mode & 2) != 0 && component->Removes()))) {
+        if (row.IsNull("FileName") && RemovalApplies(session, row)) {
             add(row.Text("DirProperty"));
         }
     }

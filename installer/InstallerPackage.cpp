@@ -1,5 +1,6 @@
 #include "installer/InstallerPackage.h"
 
+#include "installer/GObjectPtr.h"
 #include "tools/msitransform/TransformReader.h"
 
 #include <cerrno>
@@ -13,23 +14,6 @@ namespace installer {
 namespace {
 
 constexpr std::size_t kMaxTransformBytes = 64 * 1024 * 1024;
-
-struct GObjectUnref
-{
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
-
-Failure GlibFailure(const std::string& what, GError* error)
-{
-    std::string message = what;
-    if (error != nullptr) {
-        message += ": " + std::string(error->message);
-        g_error_free(error);
-    }
-    return Failure{message};
-}
 
 } // namespace
 
@@ -82,7 +66,8 @@ Outcome<InstallerPackage> InstallerPackage::Open(const std::string& path)
     if (!summary) {
         return GlibFailure("no summary information in " + path, error);
     }
-    package.m_wordCount = libmsi_summary_info_get_int(summary.get(), LIBMSI_PROPERTY_SOURCE, nullptr);
+    package.m_wordCount =
+        libmsi_summary_info_get_int(summary.get(), LIBMSI_PROPERTY_SOURCE, nullptr);
     return package;
 }
 
@@ -141,7 +126,8 @@ Outcome<std::string> InstallerPackage::ReadFirstStream(const char* sql, std::str
     std::string bytes;
     char buffer[64 * 1024];
     while (true) {
-        const gssize got = g_input_stream_read(stream.get(), buffer, sizeof buffer, nullptr, &error);
+        const gssize got =
+            g_input_stream_read(stream.get(), buffer, sizeof buffer, nullptr, &error);
         if (got < 0) {
             return GlibFailure(what, error);
         }

@@ -1,35 +1,9 @@
 #include "installer/MsiexecCommand.h"
 
 #include "installer/ProductStore.h"
-
-#include <algorithm>
-#include <cctype>
+#include "installer/TextHelpers.h"
 
 namespace installer {
-namespace {
-
-std::string Upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-std::vector<std::string> SplitList(const std::string& list)
-{
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        const std::size_t end = std::min(list.find(';', start), list.size());
-        if (end > start) {
-            items.push_back(list.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return items;
-}
-
-} // namespace
 
 std::variant<MsiexecCommand, std::string>
 MsiexecCommand::Parse(const std::vector<std::string>& arguments)
@@ -39,7 +13,7 @@ MsiexecCommand::Parse(const std::vector<std::string>& arguments)
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool option = argument.size() > 1 && (argument[0] == '/' || argument[0] == '-');
-        const std::string name = option ? Upper(argument.substr(1)) : std::string();
+        const std::string name = option ? UpperCase(argument.substr(1)) : std::string();
         const std::size_t equals = argument.find('=');
         if (option && (name == "I" || name.starts_with("I{")) && !target) {
             std::string what = argument.substr(2);
@@ -50,7 +24,7 @@ MsiexecCommand::Parse(const std::vector<std::string>& arguments)
                 return std::string("/i names no package or product");
             }
             if (what.starts_with('{')) {
-                command.productCode = Upper(what);
+                command.productCode = UpperCase(what);
                 if (!IsProductCode(command.productCode)) {
                     return "\"" + what + "\" is not a product code";
                 }
@@ -62,14 +36,14 @@ MsiexecCommand::Parse(const std::vector<std::string>& arguments)
         } else if (option && (name == "Q" || name == "QN")) {
             command.quiet = true;
         } else if (!option && equals != std::string::npos) {
-            const std::string property = Upper(argument.substr(0, equals));
+            const std::string property = UpperCase(argument.substr(0, equals));
             const std::string value = argument.substr(equals + 1);
             if (property == "TRANSFORMS" && !value.empty() &&
                 value.find_first_of(":@|") == std::string::npos) {
                 command.transforms = SplitList(value);
-            } else if (property == "REMOVE" && Upper(value) == "ALL") {
+            } else if (property == "REMOVE" && UpperCase(value) == "ALL") {
                 command.request = MaintenanceRequest::Remove;
-            } else if (property == "REINSTALL" && Upper(value) == "ALL") {
+            } else if (property == "REINSTALL" && UpperCase(value) == "ALL") {
                 command.request = MaintenanceRequest::Repair;
             } else {
                 return "the property setting \"" + argument + "\" is not supported";

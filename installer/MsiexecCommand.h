@@ -22,7 +22,8 @@ struct MsiexecCommand
     bool quiet = false;
 
     // The command, or the line that names what is wrong with it.
-    static std::variant<MsiexecCommand, std::string> Parse(const std::vector<std::string>& arguments);
+    static std::variant<MsiexecCommand, std::string>
+    Parse(const std::vector<std::string>& arguments);
 };
 
 } // namespace installer

@@ -1,6 +1,7 @@
 #include "installer/ProductStore.h"
 
 #include "installer/InstallerPackage.h"
+#include "installer/TextHelpers.h"
 #include "platform/InstallerFolders.h"
 
 #include <algorithm>
@@ -13,14 +14,6 @@ namespace {
 constexpr const char* kRecordName = "product.txt";
 constexpr std::size_t kMaxRecordBytes = 1024 * 1024;
 constexpr std::size_t kMaxPackageBytes = std::size_t{2} * 1024 * 1024 * 1024;
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 } // namespace
 
@@ -95,8 +88,8 @@ TargetFolder ProductStore::FolderOf(const std::string& productCode)
 std::vector<ProductRecord> ProductStore::List() const
 {
     std::vector<ProductRecord> records;
-    std::unique_ptr<DIR, int (*)(DIR*)> folder(
-        ::opendir(platform::InstallerCacheFolder().c_str()), ::closedir);
+    std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(platform::InstallerCacheFolder().c_str()),
+                                               ::closedir);
     if (!folder) {
         return records;
     }
@@ -139,7 +132,8 @@ bool ProductStore::Save(const ProductRecord& record, const std::string& packageP
     }
     auto copy = [&](const std::string& from, const std::string& name) {
         const std::optional<std::string> bytes = ReadSmallFile(from, kMaxPackageBytes);
-        return bytes && WriteTargetFile(folder, name, *bytes, 0600, journal) == WriteOutcome::Written;
+        return bytes &&
+               WriteTargetFile(folder, name, *bytes, 0600, journal) == WriteOutcome::Written;
     };
     // Maintenance reads the package back from here: never copied onto itself.
     const bool samePackage = packagePath == folder.Path() + ProductRecord::kPackageName;

@@ -77,10 +77,13 @@ int RegisterProduct(Session& session)
     store.SetValue(key, "DisplayName", RegistryValue::String(session.Property("ProductName")));
     store.SetValue(key, "DisplayVersion", RegistryValue::String(record.version));
     store.SetValue(key, "Publisher", RegistryValue::String(session.Property("Manufacturer")));
-    store.SetValue(key, "Language", RegistryValue::Dword(Number(session.Property("ProductLanguage"))));
+    store.SetValue(key, "Language",
+                   RegistryValue::Dword(Number(session.Property("ProductLanguage"))));
     store.SetValue(key, "NoModify", RegistryValue::Dword(Number(session.Property("ARPNOMODIFY"))));
     store.SetValue(key, "WindowsInstaller", RegistryValue::Dword(1));
-    store.SetValue(key, "InstallSource", RegistryValue::String(session.Property("SourceDir")));
+    if (session.Mode() == RunMode::Install) {
+        store.SetValue(key, "InstallSource", RegistryValue::String(session.Property("SourceDir")));
+    }
     store.SetValue(key, "LocalPackage",
                    RegistryValue::String(ProductStore::FolderOf(record.productCode).Path() +
                                          ProductRecord::kPackageName));

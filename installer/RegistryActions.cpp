@@ -57,7 +57,10 @@ struct Hives
     RegistryStore user;
     bool loaded = false;
 
-    Hives() { loaded = machine.Load(RegistryHive::LocalMachine) && user.Load(RegistryHive::CurrentUser); }
+    Hives()
+    {
+        loaded = machine.Load(RegistryHive::LocalMachine) && user.Load(RegistryHive::CurrentUser);
+    }
     RegistryStore& Of(RegistryHive hive)
     {
         return hive == RegistryHive::LocalMachine ? machine : user;

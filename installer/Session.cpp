@@ -125,8 +125,7 @@ std::optional<std::string> Session::Lookup(std::string_view name,
     }
     if (name.front() == '#' || name.front() == '!') {
         const std::optional<RowView> file = FindRow(Database(), "File", name.substr(1));
-        const ComponentState* component =
-            file ? Component(file->Text("Component_")) : nullptr;
+        const ComponentState* component = file ? Component(file->Text("Component_")) : nullptr;
         const TargetFolder* folder = component ? Folder(component->directory) : nullptr;
         return folder ? folder->Path() + LongName(file->Text("FileName")) : std::string();
     }
@@ -135,10 +134,13 @@ std::optional<std::string> Session::Lookup(std::string_view name,
         const TargetFolder* folder = component ? Folder(component->directory) : nullptr;
         return folder ? folder->Path() : std::string();
     }
-    if (name.front() == '%' || name.front() == '~') {
-        return std::nullopt;
-    }
-    return Property(name);
+    return IsSupportedFormName(name) ? std::optional(Property(name)) : std::nullopt;
+}
+
+bool Session::IsSupportedFormName(std::string_view name)
+{
+    // Environment variables ([%NAME]) and the list separator ([~]) are not written here.
+    return !name.starts_with('%') && !name.starts_with('~');
 }
 
 std::string Session::Format(std::string_view text, FormatAudience audience,
@@ -274,8 +276,8 @@ bool Session::ChooseComponents()
         if (m_mode == RunMode::Install) {
             const ConditionResult condition = Evaluate(row.Text("Condition"));
             if (!condition.error.empty()) {
-                LogLine("the condition of component " + state.key + " cannot be read: " +
-                        condition.error);
+                LogLine("the condition of component " + state.key +
+                        " cannot be read: " + condition.error);
                 return false;
             }
             state.install = condition.value;
@@ -322,9 +324,10 @@ std::string Session::ControlText(std::string_view dialog, std::string_view contr
 {
     const msitransform::MsiTable* table = Database().FindTable("Control");
     const MsiValue* text =
-        table ? table->Cell({MsiValue::Str(std::string(dialog)), MsiValue::Str(std::string(control))},
-                            "Text")
-              : nullptr;
+        table
+            ? table->Cell({MsiValue::Str(std::string(dialog)), MsiValue::Str(std::string(control))},
+                          "Text")
+            : nullptr;
     return text ? Format(WithoutTextStyle(text->text)) : std::string();
 }
 

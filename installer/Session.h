@@ -82,6 +82,8 @@ public:
     std::string Format(std::string_view text, FormatAudience audience = FormatAudience::User,
                        const std::vector<std::string>& fields = {});
     ConditionResult Evaluate(std::string_view condition) const;
+    // False for a bracketed form of formatted texts that this installer does not resolve.
+    static bool IsSupportedFormName(std::string_view name);
 
     // Resolves the folders and chooses the components' states for the run's mode. False, with
     // the reason logged, when a folder or condition cannot be used.

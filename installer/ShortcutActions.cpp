@@ -28,7 +28,8 @@ int CreateShortcuts(Session& session)
         entry.comment = session.Format(row.Text("Description"));
         entry.program = session.Format(row.Text("Target"));
         entry.arguments = session.Format(row.Text("Arguments"));
-        if (const TargetFolder* working = row.IsNull("WkDir") ? nullptr : session.Folder(row.Text("WkDir"))) {
+        if (const TargetFolder* working =
+                row.IsNull("WkDir") ? nullptr : session.Folder(row.Text("WkDir"))) {
             entry.folder = working->Path();
             entry.folder.pop_back();
         }

@@ -10,19 +10,53 @@ namespace {
 
 // Tables whose rows this installer carries out or reads.
 const std::set<std::string, std::less<>> kCarriedOut = {
-    "_Validation", "ActionText", "AppSearch",     "Binary",       "Component",
-    "CreateFolder", "CustomAction", "Directory", "DrLocator",     "Error",
-    "Feature",     "FeatureComponents", "File",  "Icon",          "InstallExecuteSequence",
-    "LaunchCondition", "Media",  "MsiFileHash",  "Property",      "Registry",
-    "RemoveFile",  "Shortcut",   "Signature",    "Upgrade",
+    "_Validation",
+    "ActionText",
+    "AppSearch",
+    "Binary",
+    "Component",
+    "CreateFolder",
+    "CustomAction",
+    "Directory",
+    "DrLocator",
+    "Error",
+    "Feature",
+    "FeatureComponents",
+    "File",
+    "Icon",
+    "InstallExecuteSequence",
+    "LaunchCondition",
+    "Media",
+    "MsiFileHash",
+    "Property",
+    "Registry",
+    "RemoveFile",
+    "Shortcut",
+    "Signature",
+    "Upgrade",
 };
 // The wizard, which this installer does not draw (its own windows take the wizard's texts),
 // and the sequences of runs it never makes (administrative, advertising).
 const std::set<std::string, std::less<>> kNotRun = {
-    "AdminExecuteSequence", "AdminUISequence", "AdvtExecuteSequence", "AdvtUISequence",
-    "BBControl",  "Billboard",   "CheckBox",    "ComboBox",   "Control", "ControlCondition",
-    "ControlEvent", "Dialog",    "EventMapping", "InstallUISequence", "ListBox", "ListView",
-    "RadioButton", "TextStyle",  "UIText",
+    "AdminExecuteSequence",
+    "AdminUISequence",
+    "AdvtExecuteSequence",
+    "AdvtUISequence",
+    "BBControl",
+    "Billboard",
+    "CheckBox",
+    "ComboBox",
+    "Control",
+    "ControlCondition",
+    "ControlEvent",
+    "Dialog",
+    "EventMapping",
+    "InstallUISequence",
+    "ListBox",
+    "ListView",
+    "RadioButton",
+    "TextStyle",
+    "UIText",
 };
 
 constexpr int kComponentRegistryKeyPath = 4;
@@ -44,8 +78,8 @@ std::string Conditions(const Session& session)
 {
     auto check = [&](const char* table, const char* column, const char* key) -> std::string {
         for (const RowView& row : Rows(session.Database(), table)) {
-            const ConditionResult result = EvaluateCondition(
-                row.Text(column), [](std::string_view) { return std::string(); });
+            const ConditionResult result =
+                EvaluateCondition(row.Text(column), [](std::string_view) { return std::string(); });
             if (!result.error.empty()) {
                 return "the condition of " + std::string(table) + " row " + row.Text(key) +
                        " cannot be read: " + result.error;
@@ -53,10 +87,9 @@ std::string Conditions(const Session& session)
         }
         return {};
     };
-    for (const std::string& problem :
-         {check("InstallExecuteSequence", "Condition", "Action"),
-          check("Component", "Condition", "Component"),
-          check("LaunchCondition", "Condition", "Condition")}) {
+    for (const std::string& problem : {check("InstallExecuteSequence", "Condition", "Action"),
+                                       check("Component", "Condition", "Component"),
+                                       check("LaunchCondition", "Condition", "Condition")}) {
         if (!problem.empty()) {
             return problem;
         }
@@ -98,8 +131,8 @@ std::string Components(Session& session)
 std::string Files(const Session& session)
 {
     const bool compressed = (session.Package().WordCount() & kCompressedByDefault) != 0;
-    constexpr int kKnown = kFileReadOnly | kFileHidden | kFileSystem | kFileVital |
-                           kFileChecksum | kFileCompressed | kFileNoncompressed;
+    constexpr int kKnown = kFileReadOnly | kFileHidden | kFileSystem | kFileVital | kFileChecksum |
+                           kFileCompressed | kFileNoncompressed;
     for (const RowView& row : Rows(session.Database(), "File")) {
         const int attributes = row.Int("Attributes").value_or(0);
         const bool inCabinet = (attributes & kFileCompressed) != 0 ||
@@ -115,6 +148,38 @@ std::string Files(const Session& session)
     for (const RowView& row : Rows(session.Database(), "Media")) {
         if (!row.Text("Cabinet").starts_with('#')) {
             return "the media " + row.Text("DiskId") + " has no cabinet inside the package";
+        }
+    }
+    return {};
+}
+
+// The first formatted column of the tables the installer writes from whose text has a form
+// that it does not resolve.
+std::string FormattedTexts(const Session& session)
+{
+    const FormatLookup lookup = [](std::string_view name) -> std::optional<std::string> {
+        return Session::IsSupportedFormName(name) ? std::optional(std::string()) : std::nullopt;
+    };
+    const struct
+    {
+        const char* table;
+        std::vector<const char*> columns;
+    } formatted[] = {
+        {"Registry", {"Key", "Name", "Value"}},
+        {"Shortcut", {"Target", "Arguments", "Description"}},
+        {"CustomAction", {"Target"}},
+        {"DrLocator", {"Path"}},
+        {"LaunchCondition", {"Description"}},
+    };
+    for (const auto& [table, columns] : formatted) {
+        for (const RowView& row : Rows(session.Database(), table)) {
+            for (const char* column : columns) {
+                const FormatResult result = FormatText(row.Text(column), lookup);
+                if (!result.unsupported.empty()) {
+                    return "the form " + result.unsupported + " in " + table + "." + column +
+                           " is not supported";
+                }
+            }
         }
     }
     return {};
@@ -141,7 +206,8 @@ std::string Values(Session& session)
         }
         for (const char* column : {"Directory_", "WkDir"}) {
             if (!row.IsNull(column)) {
-                if (std::string problem = session.FolderProblem(row.Text(column)); !problem.empty()) {
+                if (std::string problem = session.FolderProblem(row.Text(column));
+                    !problem.empty()) {
                     return problem;
                 }
             }
@@ -179,7 +245,7 @@ std::string Values(Session& session)
 
 std::string FindUnsupported(Session& session)
 {
-    for (auto check : {Tables, Conditions, Actions}) {
+    for (auto check : {Tables, Conditions, Actions, FormattedTexts}) {
         if (std::string problem = check(session); !problem.empty()) {
             return problem;
         }

@@ -139,8 +139,8 @@ EntryKind KindOf(const TargetFolder& folder, const std::string& name)
 {
     const int fd = OpenTargetFolder(folder, false, nullptr);
     struct stat info = {};
-    const bool found = fd >= 0 && IsSafeName(name) &&
-                       ::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool found =
+        fd >= 0 && IsSafeName(name) && ::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
     if (fd >= 0) {
         ::close(fd);
     }
@@ -203,8 +203,7 @@ bool RemoveTargetFile(const TargetFolder& folder, const std::string& name)
     if (fd < 0) {
         return errno == ENOENT;
     }
-    const bool gone = IsSafeName(name) &&
-                      (::unlinkat(fd, name.c_str(), 0) == 0 || errno == ENOENT);
+    const bool gone = IsSafeName(name) && (::unlinkat(fd, name.c_str(), 0) == 0 || errno == ENOENT);
     ::close(fd);
     return gone;
 }

@@ -3,6 +3,7 @@
 #include "installer/Installation.h"
 #include "installer/InstallerLog.h"
 #include "installer/ProductVersion.h"
+#include "installer/TextHelpers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,14 +16,6 @@ constexpr int kIgnoreRemoveFailure = 4;
 constexpr int kMinInclusive = 256;
 constexpr int kMaxInclusive = 512;
 constexpr int kLanguagesExclusive = 1024;
-
-bool SameGuid(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
 
 bool LanguageMatches(const std::string& languages, int language, bool exclusive)
 {
@@ -42,7 +35,7 @@ bool LanguageMatches(const std::string& languages, int language, bool exclusive)
 bool Matches(const RowView& row, const ProductRecord& product)
 {
     const std::optional<ProductVersion> version = ProductVersion::Parse(product.version);
-    if (!version || !SameGuid(row.Text("UpgradeCode"), product.upgradeCode)) {
+    if (!version || !EqualNoCase(row.Text("UpgradeCode"), product.upgradeCode)) {
         return false;
     }
     const int attributes = row.Int("Attributes").value_or(0);
@@ -64,20 +57,6 @@ bool Matches(const RowView& row, const ProductRecord& product)
                            (attributes & kLanguagesExclusive) != 0);
 }
 
-std::vector<std::string> Split(const std::string& list)
-{
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        const std::size_t end = std::min(list.find(';', start), list.size());
-        if (end > start) {
-            items.push_back(list.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return items;
-}
-
 } // namespace
 
 int FindRelatedProducts(Session& session)
@@ -94,7 +73,7 @@ int FindRelatedProducts(Session& session)
                 continue;
             }
             const std::string found = session.Property(property);
-            const std::vector<std::string> codes = Split(found);
+            const std::vector<std::string> codes = SplitList(found);
             if (std::find(codes.begin(), codes.end(), product.productCode) == codes.end()) {
                 session.SetProperty(property, found.empty() ? product.productCode
                                                             : found + ";" + product.productCode);
@@ -111,7 +90,7 @@ int RemoveExistingProducts(Session& session)
         if ((attributes & kOnlyDetect) != 0) {
             continue;
         }
-        for (const std::string& code : Split(session.Property(row.Text("ActionProperty")))) {
+        for (const std::string& code : SplitList(session.Property(row.Text("ActionProperty")))) {
             const std::optional<ProductRecord> product = session.Products().Find(code);
             if (!product) {
                 continue;

@@ -60,11 +60,10 @@ TEST(EngineTest, ConditionsReadAsTheInstallerReadsThem)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.condition);
-        const ConditionResult result =
-            EvaluateCondition(c.condition, [&](std::string_view name) {
-                const auto found = c.properties.find(std::string(name));
-                return found == c.properties.end() ? std::string() : found->second;
-            });
+        const ConditionResult result = EvaluateCondition(c.condition, [&](std::string_view name) {
+            const auto found = c.properties.find(std::string(name));
+            return found == c.properties.end() ? std::string() : found->second;
+        });
         EXPECT_EQ(!result.error.empty(), c.error) << result.error;
         if (!c.error) {
             EXPECT_EQ(result.value, c.value);
@@ -129,11 +128,17 @@ TEST(EngineTest, CommandLineTakesSetupsFormsAndRefusesTheRest)
         bool refused = false;
     } cases[] = {
         {{"/i", "Install.dat", "/norestart", "TRANSFORMS=lang.mst"},
-         "Install.dat", "", {"lang.mst"}},
+         "Install.dat",
+         "",
+         {"lang.mst"}},
         {{"/i", "Install.dat", "/norestart"}, "Install.dat", "", {}},
         {{"/I" + code, "/norestart"}, "", code, {}},
         {{"/i{24677629-3f9f-4a04-84b9-a04aa5f500d6}", "remove=All", "/QN"},
-         "", code, {}, MaintenanceRequest::Remove, true},
+         "",
+         code,
+         {},
+         MaintenanceRequest::Remove,
+         true},
         {{"-I", code, "REINSTALL=ALL", "/q"}, "", code, {}, MaintenanceRequest::Repair, true},
         {{"/i", "p.msi", "TRANSFORMS=a.mst;b.mst"}, "p.msi", "", {"a.mst", "b.mst"}},
         {{}, "", "", {}, MaintenanceRequest::Ask, false, true},
@@ -141,7 +146,13 @@ TEST(EngineTest, CommandLineTakesSetupsFormsAndRefusesTheRest)
         {{"/x", code}, "", "", {}, MaintenanceRequest::Ask, false, true},
         {{"/i", "{24677629}"}, "", "", {}, MaintenanceRequest::Ask, false, true},
         {{"/i", "p.msi", "INSTALLLOCATION=/etc"}, "", "", {}, MaintenanceRequest::Ask, false, true},
-        {{"/i", "p.msi", "TRANSFORMS=:secure.mst"}, "", "", {}, MaintenanceRequest::Ask, false, true},
+        {{"/i", "p.msi", "TRANSFORMS=:secure.mst"},
+         "",
+         "",
+         {},
+         MaintenanceRequest::Ask,
+         false,
+         true},
         {{"/i", code, "TRANSFORMS=lang.mst"}, "", "", {}, MaintenanceRequest::Ask, false, true},
         {{"/i", "a.msi", "/i", "b.msi"}, "", "", {}, MaintenanceRequest::Ask, false, true},
     };
@@ -172,8 +183,8 @@ TEST(EngineTest, VersionsCompareByTheirFirstThreeFieldsWithinTheirBounds)
     EXPECT_EQ(ProductVersion::Parse("255.255.65535"), (ProductVersion{255, 255, 65535}));
     EXPECT_LT(*ProductVersion::Parse("3.9.9"), *ProductVersion::Parse("3.10.0"));
     EXPECT_LT(*ProductVersion::Parse("2.5"), *ProductVersion::Parse("3"));
-    for (const char* refused : {"", "3..0", "256.0.0", "1.256.0", "1.2.65536", "1.2.3.4.5", "a.b",
-                                "-1.0.0", "3.0.0 "}) {
+    for (const char* refused :
+         {"", "3..0", "256.0.0", "1.256.0", "1.2.65536", "1.2.3.4.5", "a.b", "-1.0.0", "3.0.0 "}) {
         EXPECT_FALSE(ProductVersion::Parse(refused)) << refused;
     }
 }
@@ -189,9 +200,9 @@ TEST(EngineTest, NamesFromPackagesAreSingleSafeComponents)
     }
     EXPECT_FALSE(IsSafeName(std::string(256, 'a')));
     EXPECT_TRUE(IsProductCode("{24677629-3F9F-4A04-84B9-A04AA5F500D6}"));
-    for (const char* refused : {"{24677629-3f9f-4a04-84b9-a04aa5f500d6}",
-                                "24677629-3F9F-4A04-84B9-A04AA5F500D6", "{../../../../etc/x}",
-                                "{24677629-3F9F-4A04-84B9A-04AA5F500D6}"}) {
+    for (const char* refused :
+         {"{24677629-3f9f-4a04-84b9-a04aa5f500d6}", "24677629-3F9F-4A04-84B9-A04AA5F500D6",
+          "{../../../../etc/x}", "{24677629-3F9F-4A04-84B9A-04AA5F500D6}"}) {
         EXPECT_FALSE(IsProductCode(refused)) << refused;
     }
 }

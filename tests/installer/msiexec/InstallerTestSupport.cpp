@@ -12,7 +12,8 @@ constexpr int kRunTimeoutMs = 300000;
 
 QProcessEnvironment WithDrivers(QProcessEnvironment environment, const QString& screenshots)
 {
-    environment.insert("QT_PLUGIN_PATH", QStringLiteral(SETUP_DRIVER_PLUGINS ":" INSTALLER_DRIVER_PLUGINS));
+    environment.insert("QT_PLUGIN_PATH",
+                       QStringLiteral(SETUP_DRIVER_PLUGINS ":" INSTALLER_DRIVER_PLUGINS));
     environment.insert("QT_QPA_GENERIC_PLUGINS", "setupdriver,installerdriver");
     environment.insert("INSTALLER_DRIVER_SCREENSHOTS",
                        QStringLiteral(PYRN_SCREENSHOT_DIR "/msiexec/") + screenshots);
@@ -88,7 +89,8 @@ QString EditedPackage(const SetupMachine& machine, const QString& name, const QS
         arguments << "-q" << query;
     }
     if (!cabinet.isEmpty()) {
-        arguments << "-a" << "media.cab" << cabinet;
+        arguments << "-a"
+                  << "media.cab" << cabinet;
     }
     QProcess msibuild;
     msibuild.start(QStringLiteral(MSIBUILD_PROGRAM), arguments);

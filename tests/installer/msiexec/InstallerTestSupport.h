@@ -27,9 +27,9 @@ QString BuiltTransform(int resource);
 struct ProgramRun
 {
     bool finished = false;
-    int exitCode = -1;   // the exit status: the result's low 8 bits
-    QStringList output;  // the drivers' lines
-    QString errors;      // the installer's own lines
+    int exitCode = -1;  // the exit status: the result's low 8 bits
+    QStringList output; // the drivers' lines
+    QString errors;     // the installer's own lines
 };
 
 class InstallerRunner

@@ -71,6 +71,9 @@ TEST(RefusalTest, WhatIsNotSupportedIsNamedAndNothingIsInstalled)
          {"UPDATE Directory SET Directory_Parent = 'TARGETDIR' WHERE Directory = "
           "'MANUFACTURERDIR'"},
          "the folder INSTALLLOCATION lies outside"},
+        {"environment-variable",
+         {"UPDATE Registry SET Value = '[%HOME]' WHERE Registry = 'TarvAppDataDir'"},
+         "the form [%HOME] in Registry.Value is not supported"},
         {"component-state-condition",
          {"UPDATE Component SET Condition = '$PYRN = 3' WHERE Component = 'LanguageDE'"},
          "the condition of Component row LanguageDE cannot be read"},
@@ -80,9 +83,8 @@ TEST(RefusalTest, WhatIsNotSupportedIsNamedAndNothingIsInstalled)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString package = EditedPackage(machine, QString(c.name) + ".msi", c.queries);
-        const ProgramRun run =
-            runner.Msiexec({"/i", package, "/qn", "TRANSFORMS=" + BuiltTransform(135)},
-                           machine.Path("packages"));
+        const ProgramRun run = runner.Msiexec(
+            {"/i", package, "/qn", "TRANSFORMS=" + BuiltTransform(135)}, machine.Path("packages"));
         EXPECT_EQ(run.exitCode, kFailureStatus);
         EXPECT_TRUE(run.errors.contains(QString::fromUtf8(c.line))) << run.errors.toStdString();
         EXPECT_EQ(ProductLeftovers(machine), QStringList());
@@ -136,8 +138,8 @@ TEST_P(HostileCabinetTest, IsRefusedWithoutWritingAnything)
     SetupMachine machine("msiexec_cabinet");
     InstallerRunner runner(machine, "cabinet");
     const bool plantedBefore = QFileInfo::exists("/tmp/evil");
-    const QString package = EditedPackage(machine, "cabinet.msi", {},
-                                          QString::fromStdString(input.Path()));
+    const QString package =
+        EditedPackage(machine, "cabinet.msi", {}, QString::fromStdString(input.Path()));
     const ProgramRun run = runner.Msiexec({"/i", package, "/qn"}, machine.Path("packages"));
     EXPECT_EQ(run.exitCode, input.GetInt("install") & 0xFF) << run.errors.toStdString();
     EXPECT_EQ(ProductLeftovers(machine), QStringList());

@@ -71,12 +71,13 @@ TEST(SetupInstallTest, GermanInstallGivesTheGermanViewerItsValuesAndShortcuts)
     InstallerRunner runner(machine, "german-install");
     const SetupRun run = runner.Setup("de_DE.UTF-8");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.output,
-              (QStringList{"dialog 10 " + kGermanLanguageRow,
-                           "progress Installation von TARV Post Log Viewer\t"
-                           "TARV Post Log Viewer wird installiert",
-                           "message Installation von TARV Post Log Viewer\tDer "
-                           "Installations-Assistent für TARV Post Log Viewer ist abgeschlossen\t1"}));
+    EXPECT_EQ(
+        run.output,
+        (QStringList{"dialog 10 " + kGermanLanguageRow,
+                     "progress Installation von TARV Post Log Viewer\t"
+                     "TARV Post Log Viewer wird installiert",
+                     "message Installation von TARV Post Log Viewer\tDer "
+                     "Installations-Assistent für TARV Post Log Viewer ist abgeschlossen\t1"}));
     EXPECT_TRUE(machine.LogMessages().contains("result:0"));
 
     EXPECT_EQ(InstalledFiles(machine), kGermanFiles);
@@ -100,7 +101,8 @@ TEST(SetupInstallTest, GermanInstallGivesTheGermanViewerItsValuesAndShortcuts)
     const QString exec = EntryValue(DesktopEntry(machine), "Exec");
     const ProgramRun viewer = runner.Viewer(QFileInfo(exec.mid(1, exec.size() - 2)).path());
     EXPECT_TRUE(viewer.finished);
-    EXPECT_TRUE(viewer.output.contains("window Datei laden")) << viewer.output.join('\n').toStdString();
+    EXPECT_TRUE(viewer.output.contains("window Datei laden"))
+        << viewer.output.join('\n').toStdString();
 }
 
 TEST(SetupInstallTest, SecondRunOffersMaintenanceWhoseRepairRestoresWhatWentMissing)
@@ -149,7 +151,8 @@ TEST(SetupInstallTest, NewerVersionInstalledFirstStopsWithTheTranslatedDowngrade
     SetupMachine machine("msiexec_newer");
     InstallerRunner runner(machine, "newer");
     const QString newer = VersionPackage(machine, "3.10.0", kNewerCode);
-    const ProgramRun first = runner.Msiexec({"/i", newer, "/norestart", "/qn"}, machine.Path("packages"));
+    const ProgramRun first =
+        runner.Msiexec({"/i", newer, "/norestart", "/qn"}, machine.Path("packages"));
     ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
 
     const SetupRun run = runner.Setup("de_DE.UTF-8");
@@ -189,15 +192,19 @@ TEST(SetupInstallTest, OlderVersionIsRemovedAfterTheNewInstallKeepingWhatBothSha
 QStringList RealRoots()
 {
     QStringList state;
-    const QStringList roots = {"/opt", "/var/opt", "/var/lib/tarv-registry",
-                               "/var/lib/tarv-installer", "/usr/local/share/applications",
-                               "/run/_MSIExecute.lock", QDir::homePath() + "/Desktop"};
+    const QStringList roots = {"/opt",
+                               "/var/opt",
+                               "/var/lib/tarv-registry",
+                               "/var/lib/tarv-installer",
+                               "/usr/local/share/applications",
+                               "/run/_MSIExecute.lock",
+                               QDir::homePath() + "/Desktop"};
     for (const QString& root : roots) {
         const QFileInfo info(root);
         state.append(root + (info.exists() ? ": " : ": missing"));
         if (info.isDir()) {
-            state.append(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                              QDir::Name));
+            state.append(QDir(root).entryList(
+                QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name));
         }
     }
     return state;

@@ -95,7 +95,10 @@ private:
         const QString name = window->objectName().isEmpty()
                                  ? QString::fromLatin1(window->metaObject()->className())
                                  : window->objectName();
-        window->grab().save(QStringLiteral("%1/%2-%3.png").arg(folder, name).arg(++m_count));
+        // Programs of one run share the folder: each names its own pictures.
+        window->grab().save(QStringLiteral("%1/%2-%3-%4.png")
+                                .arg(folder, QCoreApplication::applicationName(), name)
+                                .arg(++m_count));
     }
 
     int m_count = 0;
