@@ -105,6 +105,32 @@ TEST(SetupInstallTest, GermanInstallGivesTheGermanViewerItsValuesAndShortcuts)
         << viewer.output.join('\n').toStdString();
 }
 
+TEST(SetupInstallTest, EachLanguageInstallsItsOwnLibraryAndNames)
+{
+    const struct
+    {
+        const char* locale;
+        const char* library;
+        uint32_t language;
+        QString name; // of the shortcuts
+    } cases[] = {
+        {"en_US.UTF-8", "kwel_pyrnLanguageResourceEN.so", 1033, kCaption},
+        {"ja_JP.UTF-8", "kwel_pyrnLanguageResourceJP.so", 1041,
+         QStringLiteral("TARVポストログビューア")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        SetupMachine machine("msiexec_language");
+        InstallerRunner runner(machine, QString("language-") + c.locale);
+        ASSERT_TRUE(runner.Setup(c.locale).finished);
+        EXPECT_EQ(InstalledFiles(machine),
+                  (QStringList{"PYRN", "PYRN.ini", c.library, "lib7-zip32.so"}));
+        EXPECT_EQ(ProductValue(machine, "Language"), RegistryValue::Dword(c.language));
+        const QString entry = machine.Prefix() + machine.Home() + "/Desktop/" + c.name + ".desktop";
+        EXPECT_EQ(EntryValue(entry, "Name"), c.name);
+    }
+}
+
 TEST(SetupInstallTest, SecondRunOffersMaintenanceWhoseRepairRestoresWhatWentMissing)
 {
     SetupMachine machine("msiexec_repair");
