@@ -15,6 +15,13 @@ bool HasScreen()
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
+// A label shows a lone CR as a glyph: what the user sees breaks the line at CR LF by LF alone.
+QString ShownText(const QString& text)
+{
+    QString shown = text;
+    return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 void PresentByDefault(const MessageBoxRequest& request)
 {
     if (!HasScreen()) {
@@ -22,7 +29,7 @@ void PresentByDefault(const MessageBoxRequest& request)
                                                                 : QStringLiteral("warning");
         std::fprintf(stderr, "%s\n",
                      qUtf8Printable(kind + QStringLiteral(" [") + request.caption +
-                                    QStringLiteral("] ") + request.text));
+                                    QStringLiteral("] ") + ShownText(request.text)));
         return;
     }
     std::unique_ptr<QMessageBox> box = CreateMessageBox(request);
@@ -75,11 +82,8 @@ std::unique_ptr<QMessageBox> CreateMessageBox(const MessageBoxRequest& request)
     auto box = std::make_unique<QMessageBox>(request.owner.data());
     box->setIcon(request.kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning);
     box->setWindowTitle(request.caption);
-    // A label shows a lone CR as a glyph: the box breaks the line at CR LF by LF alone.
-    QString shown = request.text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box->setTextFormat(Qt::PlainText);
-    box->setText(shown);
+    box->setText(ShownText(request.text));
     QPushButton* ok = box->addButton(request.okText, QMessageBox::AcceptRole);
     ok->setObjectName(QStringLiteral("control1"));
     box->setDefaultButton(ok);
