@@ -6,7 +6,7 @@
 #include "formats/pagestream/DornPageImageInfo.h"
 #include "viewer/CMainFrame.h"
 #include "viewer/CPYRNApp.h"
-#include "viewer/ListComparators.h"
+#include "viewer/ListSorting.h"
 #include "viewer/LoadBitmapResource.h"
 #include "viewer/OpenLogPipeline.h"
 
@@ -157,9 +157,10 @@ void CPYRNDoc::FillDocument(OpenLogContext& context)
     if (m_pJobSummary == nullptr || m_pJobSummary->nCreatedMails == 0 || m_pMails->empty()) {
         m_nFirstMailNo = 0;
     } else {
-        std::sort(m_pMails->begin(), m_pMails->end(), MailLessByNumber);
+        // By number (ties by start time), then by start time (ties by end time).
+        SortMailRecords(*m_pMails, 0, true);
         m_nFirstMailNo = m_pMails->front()->nMailNo;
-        std::sort(m_pMails->begin(), m_pMails->end(), MailLessByStart);
+        SortMailRecords(*m_pMails, 4, true);
     }
 
     m_bHasPageImages = context.bHasPageImages;

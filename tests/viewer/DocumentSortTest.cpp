@@ -2,9 +2,11 @@
 // comparator or tie-break shows the user a wrong order, a wrong filter text hides mails that
 // should show, and a detail found by position instead of number shows another mail's sheets.
 #include "formats/joblog/JobLogFile.h"
+#include "platform/Utf8.h"
 #include "tests/viewer/DocumentTestSupport.h"
 #include "tools/SampleFiles.h"
 #include "viewer/ListComparators.h"
+#include "viewer/ListSorting.h"
 
 namespace {
 
@@ -428,6 +430,55 @@ TEST_F(DocumentSortTest, ResetSheetListOrderPutsTheCurrentMailsSheetsInTimeOrder
     EXPECT_TRUE(m_document->m_pSheetFilterState->empty());
     EXPECT_EQ(m_document->m_pSheetExcludedTexts->size(), 1u);
     EXPECT_EQ(m_detailView.hints, std::vector<int>{3});
+}
+
+} // namespace
+
+namespace {
+
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+TEST(DocumentSortKeyTest, KeysMadeOnceOrderExactlyAsUtf16CodeUnits)
+{
+    // Why: the sorts compare keys made once, byte-wise where they can; every pair must order
+    // as the full UTF-16 comparison does, also past the key's head and at non-ASCII bytes.
+    const std::string head(24, 'k');
+    const std::vector<std::string> texts = {"",
+                                            "a",
+                                            "ab",
+                                            "abc",
+                                            "B",
+                                            std::string("a\0", 2),
+                                            std::string("a\0b", 3),
+                                            "2024/01/15 10:23:45",
+                                            "2024/01/15 10:23:46",
+                                            "2024/01/15 10:23:45x",
+                                            head,
+                                            head + "a",
+                                            head + "b",
+                                            head + "\xC3\xA9",
+                                            head.substr(0, 23) + "\xC3\xA9",
+                                            "\xEE\x80\x80",
+                                            "\xF0\x90\x80\x80",
+                                            "\xEF\xBF\xBF",
+                                            "\xC3\xA9",
+                                            "\xC3",
+                                            "\xFF",
+                                            "a\xFF",
+                                            "a\xC3",
+                                            "a\xC3\xA9",
+                                            "\xE6\xA8\x99\xE6\xBA\x96",
+                                            "\xE5\xAE\x8C\xE4\xBA\x86"};
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const int expected = Sign(platform::CompareUtf16Order(a, b));
+            EXPECT_EQ(Sign(CompareLogText(a, b)), expected) << a << " | " << b;
+            EXPECT_EQ(Sign(CompareKeys(TextKey(a), TextKey(b))), expected) << a << " | " << b;
+        }
+    }
 }
 
 } // namespace
