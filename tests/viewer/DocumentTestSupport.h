@@ -83,7 +83,7 @@ private:
 
 class DocumentTest : public ::testing::Test
 {
-protected:
+public:
     void SetUp() override
     {
         m_previousDataHome = qgetenv("XDG_DATA_HOME");
@@ -173,6 +173,7 @@ protected:
             .setValue(QStringLiteral("Debug/VerifyTamper"), value);
     }
 
+protected:
     ScratchFolder m_scratch{"DocumentTest"};
     std::time_t m_now = 1700000000;
     MessageRecorder m_boxes;
