@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <malloc.h>
 
 std::array<bool, 6> g_bMailSortAscending{true, true, true, true, true, true};
 std::array<bool, 6> g_bSheetSortAscending{true, true, true, true, true, true};
@@ -52,6 +53,11 @@ std::unique_ptr<CBitmapData> MakePlaceholderThumb(const QImage& image)
 
 CPYRNDoc::CPYRNDoc(QObject* parent) : QObject(parent)
 {
+    // The log is read on a new worker thread at every open, and its records live on with the
+    // document. In one heap, an open reuses the memory that the previous log left; a heap of
+    // the worker's own would be new memory each time, and first touches of new pages cost
+    // more than reading the log.
+    mallopt(M_ARENA_MAX, 1);
     // Both are the program's own bitmaps; without them the overlay stays null and the
     // placeholder is a white page.
     if (!LoadBitmapResource(kOverlayBitmap, m_pThumbOverlayIcon)) {
