@@ -155,3 +155,21 @@ TEST_F(ThumbnailRunTest, DoubleClickOpensThePageAtFullSize)
     }
     EXPECT_EQ(m_boxes.Codes(), (QStringList{"05002", "05003", "05003", "05003", "05003"}));
 }
+
+// Why: people judge the pane from this picture: the detail view with its pane full of
+// thumbnails in page order, some marked, one placeholder for a page the stream lacks.
+TEST_F(ThumbnailRunTest, ScreenshotOfTheDetailViewWithItsPane)
+{
+    m_frame->resize(1100, 720);
+    CollectPages({5, 4, 3, 2, 1, 6, 12});
+    EXPECT_FALSE(m_document->StartThumbnailThread());
+    // Marks as the stream may set them on any page; the next run takes the records as cached.
+    for (const std::uint32_t page : {3U, 6U}) {
+        m_document->m_pPageCache->at(page)->bMarked = true;
+    }
+    EXPECT_FALSE(m_document->StartThumbnailThread());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Captions(), (QStringList{"5", "4", "3", "2", "1", "6", "12"}));
+    SaveScreenshot(*m_frame, QStringLiteral("MainFrame_MailDetail_Thumbnails"));
+    SaveScreenshot(*m_frame->m_wndFlowBar, QStringLiteral("ThumbnailPane_Mail1"));
+}
