@@ -233,7 +233,9 @@ int CPYRNDoc::CheckPageImages()
 
 bool CPYRNDoc::StartThumbnailThread()
 {
-    if (!m_bPageImagesReady || !m_pComFile || !m_pMailPages || !m_pPageCache) {
+    // One worker at a time: a run asked for from inside another's modal loop does not start.
+    if (!m_bPageImagesReady || !m_pComFile || !m_pMailPages || !m_pPageCache ||
+        m_worker.joinable()) {
         return false;
     }
     CMainFrame* frame = theApp.GetMainFrame();
@@ -256,7 +258,7 @@ bool CPYRNDoc::StartThumbnailThread()
 
 bool CPYRNDoc::LoadPrintImage()
 {
-    if (!m_bPageImagesReady || !m_pComFile) {
+    if (!m_bPageImagesReady || !m_pComFile || m_worker.joinable()) {
         return false;
     }
     m_pPrintImage.reset();
