@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QResizeEvent>
 #include <QSet>
+#include <algorithm>
 #include <unordered_set>
 
 namespace {
@@ -30,6 +31,9 @@ constexpr FormControl kControls[] = {
     {1044, 15, 8, 81, 17, 140}, {1045, 15, 27, 85, 15, 166}, {1046, 15, 45, 82, 15, 170},
     {1047, 114, 8, 93, 17, 0},  {1048, 114, 27, 93, 15, 0},  {1049, 114, 45, 93, 15, 0},
 };
+
+// The bottom of the lowest texts (1046 and 1049), in dialog units.
+constexpr int kFormTextsBottom = 60;
 
 constexpr unsigned kJobName = 1047;
 constexpr unsigned kMailNumber = 1048;
@@ -72,6 +76,7 @@ JobDetailView::JobDetailView(QWidget* parent) : QWidget(parent)
         label->setText(ResourceModule::DialogText(kFormId, control.id));
         m_statics[control.id] = label;
     }
+    m_listTop = std::max(kListTop, units.Y(kFormTextsBottom));
 }
 
 QLabel* JobDetailView::Control(unsigned id) const
@@ -105,7 +110,7 @@ void JobDetailView::OnInitialUpdate()
 void JobDetailView::PlaceList()
 {
     if (m_pList != nullptr) {
-        m_pList->setGeometry(0, kListTop, width(), std::max(height() - kListTop, 0));
+        m_pList->setGeometry(0, m_listTop, width(), std::max(height() - m_listTop, 0));
     }
 }
 

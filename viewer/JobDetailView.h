@@ -19,7 +19,8 @@ class JobDetailView : public QWidget, public DocumentView
 
 public:
     static constexpr unsigned kFormId = 313;
-    // Where the sheet list starts, in pixels from the top.
+    // Where the sheet list starts, in pixels from the top: just below the form's texts in
+    // the form's original font, and lower when the font makes the texts reach further.
     static constexpr int kListTop = 120;
 
     explicit JobDetailView(QWidget* parent = nullptr);
@@ -47,6 +48,7 @@ private:
 
     std::map<unsigned, QLabel*> m_statics;
     JobDetailCtrl* m_pList = nullptr;
+    int m_listTop = kListTop;
     QIcon m_headerImages;
     int m_nIconColumn = -1;
 };
