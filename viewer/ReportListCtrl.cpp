@@ -1,6 +1,7 @@
 #include "viewer/ReportListCtrl.h"
 
 #include "viewer/LoadBitmapResource.h"
+#include "viewer/ReportListDelegate.h"
 #include "viewer/ResourceModule.h"
 
 #include <QHeaderView>
@@ -29,6 +30,7 @@ ReportListCtrl::ReportListCtrl(const Columns& columns, QWidget* parent)
 {
     setObjectName(QStringLiteral("control%1").arg(kListId));
     setModel(m_model);
+    setItemDelegate(new ReportListDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
