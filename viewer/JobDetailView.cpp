@@ -99,6 +99,7 @@ void JobDetailView::OnInitialUpdate()
             }
         }
         m_pList = new JobDetailCtrl(this);
+        setFocusProxy(m_pList);
         m_headerImages = ReportListCtrl::LoadHeaderImage();
         m_nIconColumn = -1;
         PlaceList();

@@ -10,6 +10,8 @@ JobSummaryView::JobSummaryView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("LetterListView"));
     m_pList = new JobSummaryCtrl(this);
+    // The keys of an activated view reach its list.
+    setFocusProxy(m_pList);
     m_pList->GetModel()->SetCellText(
         [this](int row, int column) { return OnGetDispInfo(row, column); });
     m_headerImages = ReportListCtrl::LoadHeaderImage();

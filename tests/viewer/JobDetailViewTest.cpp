@@ -114,6 +114,34 @@ TEST_F(JobDetailViewTest, PageListIsFrontBeforeBackInFirstAppearanceWhateverTheS
     EXPECT_EQ(*Document().m_pMailPages, pages);
 }
 
+TEST_F(JobDetailViewTest, AHugeMailIsListedFilteredAndItsPagesCollectedInOnePass)
+{
+    // 100,000 sheets with 200,000 distinct pages and 50,000 excluded texts: a search per
+    // sheet through the pages or the texts would not finish.
+    constexpr std::uint32_t kSheets = 100000;
+    Log log;
+    log.pageImages = true;
+    log.mails = {Mail(1, kMailKindNormal, kMailFinished, "2024/01/15 09:00:01", "1 / 1")};
+    log.details = {{1, "1 / 1", {}}};
+    for (std::uint32_t sheet = 1; sheet <= kSheets; ++sheet) {
+        log.details[0].sheets.push_back(
+            Sheet(sheet, 1, kSheetStacked, "09:00:01", 2 * sheet, 2 * sheet + 1));
+    }
+    Open(log);
+    ASSERT_TRUE(Document().m_pMailPages);
+    EXPECT_EQ(Document().m_pMailPages->size(), 2 * kSheets);
+    EXPECT_EQ(Document().m_pMailPages->back(), 2 * kSheets + 1);
+
+    Document().BuildSheetFilterCandidates(1, 0);
+    Document().m_pSheetExcludedTexts = std::make_unique<std::vector<QString>>();
+    for (std::uint32_t sheet = 2; sheet <= kSheets; sheet += 2) {
+        Document().m_pSheetExcludedTexts->push_back(QString::number(sheet));
+    }
+    Document().UpdateAllViews(nullptr, UpdateHint::kSheetList);
+    EXPECT_EQ(SheetList().GetItemCount(), static_cast<int>(kSheets / 2));
+    EXPECT_EQ(SheetList().GetItemText(1, 0), "3");
+}
+
 TEST_F(JobDetailViewTest, WarnsOnceForEachMailWhoseLayoutCannotBeReadAndStillListsItsSheets)
 {
     Open(TwoMails(true)); // no page-image stream: no layout can be read
