@@ -3,8 +3,7 @@
 // the mail's pages once each in the order met, whatever the user sorts or filters later, and
 // what it shows must never outlive or point into a log that has gone.
 #include "tests/viewer/JobSummaryTestSupport.h"
-
-#include <QDockWidget>
+#include "viewer/controls/CFlowBar.h"
 
 namespace {
 
@@ -231,7 +230,7 @@ TEST_F(JobDetailViewTest, ActivationShowsThePaneOnlyWhenPagesAreReadyAndStartsOn
         sheet.nFrontPage = sheet.nBackPage = kNoNumber;
     }
     Open(log);
-    QDockWidget* pane = theApp.GetMainFrame()->m_wndFlowBar;
+    CFlowBar* pane = theApp.GetMainFrame()->m_wndFlowBar;
 
     theApp.ShowMailDetailView();
     EXPECT_FALSE(pane->isVisible());
