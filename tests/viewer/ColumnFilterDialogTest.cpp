@@ -3,7 +3,6 @@
 // must store exactly the unchecked items, and a stored choice must come back only on its own
 // column, never reaching past the list it was made for.
 #include "tests/viewer/JobSummaryTestSupport.h"
-#include "viewer/JobDetailFilterDialog.h"
 #include "viewer/JobSummaryFilterDialog.h"
 
 namespace {
@@ -136,48 +135,6 @@ TEST_F(ColumnFilterDialogTest, OneOfSeveralEqualTextsHidesEveryRecordWithThatTex
               QStringList({ResourceModule::String(181), "", "", "", ResourceModule::String(168)}));
     EXPECT_EQ(user.Checks(), std::vector<bool>(5, true));
     EXPECT_EQ(Column(MailList(), 4), QStringList({"2024/01/15 09:00:02"}));
-}
-
-TEST_F(ColumnFilterDialogTest, SheetDialogFiltersTheCurrentMailsSheetsByTheirCellTexts)
-{
-    Log log;
-    log.details = {{1,
-                    "3 / 3",
-                    {Sheet(1, 1, kSheetStacked, "09:00:01", 1, 2),
-                     Sheet(2, 5, kSheetError, "09:00:02", 3, 4, "E5"),
-                     Sheet(3, 1, kSheetStacked, "09:00:03", 5, kNoNumber)}}};
-    log.mails = {Mail(1, kMailKindNormal, kMailFinished, "2024/01/15 09:00:01", "3 / 3")};
-    Open(log);
-    Document().BuildSheetFilterCandidates(1, 2);
-    {
-        JobDetailFilterDialog dialog(nullptr);
-        dialog.OnInitDialog();
-        const QStringList items = {ResourceModule::String(181),
-                                   ResourceModule::String(174) + "(E5)",
-                                   ResourceModule::String(239)};
-        // One item per distinct result, in the order of the language's texts.
-        const QStringList listed = Items(dialog);
-        EXPECT_EQ(QSet<QString>(listed.begin(), listed.end()),
-                  QSet<QString>(items.begin(), items.end()));
-        EXPECT_EQ(listed.size(), items.size());
-        const int printed = static_cast<int>(listed.indexOf(ResourceModule::String(239)));
-        dialog.show();
-        FilterDialogUser::Toggle(dialog, printed);
-        FilterDialogUser::Ok(dialog);
-    }
-    EXPECT_EQ(Column(SheetList(), 0), QStringList({"2"}));
-    EXPECT_EQ(DetailView().GetIconColumn(), 2);
-
-    // Cancel on another column stores nothing and leaves the rows.
-    const std::vector<int> state = *Document().m_pSheetFilterState;
-    Document().BuildSheetFilterCandidates(1, 3);
-    JobDetailFilterDialog cancelled(nullptr);
-    cancelled.OnInitDialog();
-    cancelled.show();
-    FilterDialogUser::Toggle(cancelled, 0);
-    FilterDialogUser::Cancel(cancelled);
-    EXPECT_EQ(*Document().m_pSheetFilterState, state);
-    EXPECT_EQ(Column(SheetList(), 0), QStringList({"2"}));
 }
 
 } // namespace
