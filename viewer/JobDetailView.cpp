@@ -179,14 +179,8 @@ void JobDetailView::OnUpdate(DocumentView*, int hint)
     }
     m_pList->SetItems(std::move(rows));
 
-    const int filterColumn = document->m_nSheetFilterColumn;
-    if (m_nIconColumn >= 0) {
-        m_pList->GetModel()->SetHeaderImage(m_nIconColumn, QIcon());
-    }
-    if (filterColumn >= 0) {
-        m_pList->GetModel()->SetHeaderImage(filterColumn, m_headerImages);
-    }
-    m_nIconColumn = filterColumn;
+    m_pList->MoveHeaderImage(m_nIconColumn, document->m_nSheetFilterColumn, m_headerImages);
+    m_nIconColumn = document->m_nSheetFilterColumn;
 
     // Shown once the rows are the new mail's, so the list behind the box is the right one.
     if (layoutFailed) {

@@ -44,12 +44,7 @@ void JobSummaryView::OnUpdate(DocumentView*, int hint)
     }
 
     const int filterColumn = document != nullptr ? document->m_nMailFilterColumn : -1;
-    if (m_nIconColumn >= 0) {
-        m_pList->GetModel()->SetHeaderImage(m_nIconColumn, QIcon());
-    }
-    if (filterColumn >= 0) {
-        m_pList->GetModel()->SetHeaderImage(filterColumn, m_headerImages);
-    }
+    m_pList->MoveHeaderImage(m_nIconColumn, filterColumn, m_headerImages);
     m_nIconColumn = filterColumn;
 
     m_pList->GetModel()->SetItemCount(rows);

@@ -102,6 +102,16 @@ void ReportListCtrl::SetSortColumn(int column, bool ascending)
                                          ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
+void ReportListCtrl::MoveHeaderImage(int from, int to, const QIcon& image)
+{
+    if (from >= 0) {
+        m_model->SetHeaderImage(from, QIcon());
+    }
+    if (to >= 0) {
+        m_model->SetHeaderImage(to, image);
+    }
+}
+
 QIcon ReportListCtrl::LoadHeaderImage()
 {
     std::unique_ptr<QImage> bitmap;

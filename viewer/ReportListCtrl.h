@@ -36,6 +36,8 @@ public:
     void SelectRow(int row);
     // The header's sort arrow on `column`, ascending or descending; column -1 removes it.
     void SetSortColumn(int column, bool ascending);
+    // The header image leaves column `from` and goes to column `to` (-1: none).
+    void MoveHeaderImage(int from, int to, const QIcon& image);
 
     // The filter icon of the headers: bitmap 326 with its pure green (0x00FF00) transparent.
     static QIcon LoadHeaderImage();
