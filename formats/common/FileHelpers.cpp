@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -19,7 +20,7 @@ bool IsDotEntry(std::string_view name)
     return name == "." || name == "..";
 }
 
-std::string ChildPath(const std::string& folder, std::string_view name)
+std::string ChildPath(std::string_view folder, std::string_view name)
 {
     std::string path;
     path.reserve(folder.size() + 1 + name.size());
@@ -59,50 +60,138 @@ platform::PathKind FirstFound(const std::string& path)
     return entries.front().isFolder ? platform::PathKind::Folder : platform::PathKind::File;
 }
 
-void DeleteEntries(const platform::Folder& dir, const std::string& path, const std::string& keep,
-                   bool& failed)
+// What a walk of a folder tree does with what it finds.
+class TreeVisitor
 {
+public:
+    // An entry of `dir` (at `dirPath`) that is not walked into: a file, or a link, whatever it
+    // leads to.
+    virtual void OnEntry(const platform::Folder& dir, std::string_view dirPath,
+                         const platform::FolderEntry& entry) = 0;
+    // Every entry of the sub-folder `name` of `dir`, found at `path`, has been visited.
+    virtual void OnFolderDone(const platform::Folder& dir, std::string_view path,
+                              std::string_view name) = 0;
+
+protected:
+    ~TreeVisitor() = default;
+};
+
+// One folder on the way down: its entries, read at once, and how far they are visited.
+struct WalkFrame
+{
+    platform::Folder dir; // closed while the frame is far above the deepest one
+    platform::FolderIdentity identity;
     std::vector<platform::FolderEntry> entries;
-    dir.List(kAllEntries, entries);
-    for (const platform::FolderEntry& entry : entries) {
+    std::size_t next = 0;
+    std::size_t pathLength = 0; // its path is the walk's path cut to this length
+};
+
+// However deep the tree, the walk holds no more folders open than this: a folder further up
+// is opened again from below ("..") when the walk comes back to it.
+constexpr std::size_t kOpenFoldersAtMost = 16;
+
+// Walks the folders below `top` depth first, each in listing order, never into a link or into
+// another file system than the top's. False when anything was passed over: a sub-folder that
+// could not be opened or read, or that lies on another file system. A walk that cannot find
+// its way back up stops there; `top` is then closed.
+bool WalkTree(platform::Folder& top, const std::string& topPath, TreeVisitor& visitor)
+{
+    WalkFrame root;
+    if (!top.GetIdentity(root.identity) || !top.List(kAllEntries, root.entries)) {
+        return false;
+    }
+    root.dir = std::move(top);
+    std::string path = topPath;
+    root.pathLength = path.size();
+    std::vector<WalkFrame> stack;
+    stack.push_back(std::move(root));
+    bool complete = true;
+    while (stack.size() > 1 || stack.back().next < stack.back().entries.size()) {
+        WalkFrame& frame = stack.back();
+        if (frame.next == frame.entries.size()) {
+            WalkFrame done = std::move(frame);
+            stack.pop_back();
+            WalkFrame& parent = stack.back();
+            platform::FolderIdentity found;
+            if (!parent.dir.IsOpen() &&
+                (!parent.dir.OpenParentOf(done.dir) || !parent.dir.GetIdentity(found) ||
+                 !found.IsSameFolder(parent.identity))) {
+                return false; // moved away meanwhile: nothing below can be trusted
+            }
+            visitor.OnFolderDone(parent.dir, path, parent.entries[parent.next - 1].name);
+            path.resize(parent.pathLength);
+            continue;
+        }
+        const platform::FolderEntry& entry = frame.entries[frame.next++];
         if (IsDotEntry(entry.name)) {
             continue;
         }
-        if (entry.isFolder && !entry.isLink) {
-            const std::string child = ChildPath(path, entry.name);
-            platform::Folder sub;
-            // A sub-folder that cannot be opened is left as it is, like an unreadable top.
-            if (dir.OpenChild(entry.name, sub)) {
-                DeleteEntries(sub, child, keep, failed);
-                sub.Close();
-                if (child != keep && !dir.RemoveFolder(entry.name)) {
-                    failed = true;
-                }
-            }
-        } else if (!dir.RemoveFile(entry.name)) {
-            failed = true;
+        if (!entry.isFolder || entry.isLink) {
+            visitor.OnEntry(frame.dir, path, entry);
+            continue;
+        }
+        WalkFrame child;
+        if (!frame.dir.OpenChild(entry.name, child.dir) || !child.dir.GetIdentity(child.identity) ||
+            !child.identity.IsSameFileSystem(stack.front().identity) ||
+            !child.dir.List(kAllEntries, child.entries)) {
+            complete = false;
+            continue;
+        }
+        path.append("/").append(entry.name);
+        child.pathLength = path.size();
+        stack.push_back(std::move(child));
+        if (stack.size() > kOpenFoldersAtMost) {
+            stack[stack.size() - 1 - kOpenFoldersAtMost].dir.Close();
         }
     }
+    top = std::move(stack.front().dir);
+    return complete;
 }
 
-void CollectFiles(const platform::Folder& dir, const std::string& path,
-                  const std::vector<platform::FolderEntry>& entries, std::vector<std::string>& list)
+// Deletes what the walk finds; folders after their entries, unless a folder is the keep path.
+class TreeDeletion final : public TreeVisitor
 {
-    for (const platform::FolderEntry& entry : entries) {
-        if (IsDotEntry(entry.name)) {
-            continue;
-        }
-        if (!entry.isFolder) {
-            list.push_back(ChildPath(path, entry.name));
-            continue;
-        }
-        platform::Folder sub;
-        std::vector<platform::FolderEntry> below;
-        if (!entry.isLink && dir.OpenChild(entry.name, sub) && sub.List(kAllEntries, below)) {
-            CollectFiles(sub, ChildPath(path, entry.name), below, list);
+public:
+    TreeDeletion(const std::string& keep, bool& failed) : m_keep(keep), m_failed(failed) {}
+
+    void OnEntry(const platform::Folder& dir, std::string_view,
+                 const platform::FolderEntry& entry) override
+    {
+        if (!dir.RemoveFile(entry.name)) {
+            m_failed = true;
         }
     }
-}
+    void OnFolderDone(const platform::Folder& dir, std::string_view path,
+                      std::string_view name) override
+    {
+        if (path != m_keep && !dir.RemoveFolder(name)) {
+            m_failed = true;
+        }
+    }
+
+private:
+    const std::string& m_keep;
+    bool& m_failed;
+};
+
+// Collects the paths of the files the walk finds; links to folders are not listed.
+class FileCollection final : public TreeVisitor
+{
+public:
+    explicit FileCollection(std::vector<std::string>& files) : m_files(files) {}
+
+    void OnEntry(const platform::Folder&, std::string_view dirPath,
+                 const platform::FolderEntry& entry) override
+    {
+        if (!entry.isFolder) {
+            m_files.push_back(ChildPath(dirPath, entry.name));
+        }
+    }
+    void OnFolderDone(const platform::Folder&, std::string_view, std::string_view) override {}
+
+private:
+    std::vector<std::string>& m_files;
+};
 
 // Runs `work`; memory running out gives `onFailure` instead of an exception.
 template <typename Result, typename Work>
@@ -158,12 +247,16 @@ bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& lis
 {
     return Guarded(false, [&] {
         platform::Folder dir;
-        std::vector<platform::FolderEntry> entries;
-        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Follow) ||
-            !dir.List(kAllEntries, entries) || entries.empty()) {
+        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Follow)) {
             return false;
         }
-        CollectFiles(dir, folder, entries, list);
+        std::vector<std::string> files;
+        FileCollection collection(files);
+        if (!WalkTree(dir, folder, collection)) {
+            return false;
+        }
+        list.insert(list.end(), std::make_move_iterator(files.begin()),
+                    std::make_move_iterator(files.end()));
         return true;
     });
 }
@@ -200,13 +293,19 @@ void DeleteFolderTree(const std::string& folder, const std::string& keep, bool& 
 {
     const bool completed = Guarded(false, [&] {
         platform::Folder dir;
-        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Refuse)) {
+        std::string leaf;
+        if (folder.empty() || !dir.OpenWithoutLinks(folder, leaf)) {
             return true;
         }
-        DeleteEntries(dir, folder, keep, failed);
-        dir.Close();
-        if (folder != keep && !platform::RemoveEmptyFolder(folder)) {
+        TreeDeletion deletion(keep, failed);
+        if (!WalkTree(dir, folder, deletion)) {
             failed = true;
+        }
+        if (folder != keep) {
+            platform::Folder parent;
+            if (leaf.empty() || !parent.OpenParentOf(dir) || !parent.RemoveFolder(leaf)) {
+                failed = true;
+            }
         }
         return true;
     });
