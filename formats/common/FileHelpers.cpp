@@ -60,22 +60,6 @@ platform::PathKind FirstFound(const std::string& path)
     return entries.front().isFolder ? platform::PathKind::Folder : platform::PathKind::File;
 }
 
-// What a walk of a folder tree does with what it finds.
-class TreeVisitor
-{
-public:
-    // An entry of `dir` (at `dirPath`) that is not walked into: a file, or a link, whatever it
-    // leads to.
-    virtual void OnEntry(const platform::Folder& dir, std::string_view dirPath,
-                         const platform::FolderEntry& entry) = 0;
-    // Every entry of the sub-folder `name` of `dir`, found at `path`, has been visited.
-    virtual void OnFolderDone(const platform::Folder& dir, std::string_view path,
-                              std::string_view name) = 0;
-
-protected:
-    ~TreeVisitor() = default;
-};
-
 // One folder on the way down: its entries, read at once, and how far they are visited.
 struct WalkFrame
 {
@@ -91,10 +75,15 @@ struct WalkFrame
 constexpr std::size_t kOpenFoldersAtMost = 16;
 
 // Walks the folders below `top` depth first, each in listing order, never into a link or into
-// another file system than the top's. False when anything was passed over: a sub-folder that
-// could not be opened or read, or that lies on another file system. A walk that cannot find
-// its way back up stops there; `top` is then closed.
-bool WalkTree(platform::Folder& top, const std::string& topPath, TreeVisitor& visitor)
+// another file system than the top's. Every entry that is not walked into (a file, or a link,
+// whatever it leads to) goes to onEntry(dir, dirPath, entry); a sub-folder whose entries have
+// all been visited to onFolderDone(dir, path, name), `dir` being its parent. False when
+// anything was passed over: a sub-folder that could not be opened or read, or that lies on
+// another file system. A walk that cannot find its way back up stops there; `top` is then
+// closed.
+template <typename OnEntry, typename OnFolderDone>
+bool WalkTree(platform::Folder& top, const std::string& topPath, OnEntry&& onEntry,
+              OnFolderDone&& onFolderDone)
 {
     WalkFrame root;
     if (!top.GetIdentity(root.identity) || !top.List(kAllEntries, root.entries)) {
@@ -118,7 +107,7 @@ bool WalkTree(platform::Folder& top, const std::string& topPath, TreeVisitor& vi
                  !found.IsSameFolder(parent.identity))) {
                 return false; // moved away meanwhile: nothing below can be trusted
             }
-            visitor.OnFolderDone(parent.dir, path, parent.entries[parent.next - 1].name);
+            onFolderDone(parent.dir, path, parent.entries[parent.next - 1].name);
             path.resize(parent.pathLength);
             continue;
         }
@@ -127,7 +116,7 @@ bool WalkTree(platform::Folder& top, const std::string& topPath, TreeVisitor& vi
             continue;
         }
         if (!entry.isFolder || entry.isLink) {
-            visitor.OnEntry(frame.dir, path, entry);
+            onEntry(frame.dir, path, entry);
             continue;
         }
         WalkFrame child;
@@ -147,51 +136,6 @@ bool WalkTree(platform::Folder& top, const std::string& topPath, TreeVisitor& vi
     top = std::move(stack.front().dir);
     return complete;
 }
-
-// Deletes what the walk finds; folders after their entries, unless a folder is the keep path.
-class TreeDeletion final : public TreeVisitor
-{
-public:
-    TreeDeletion(const std::string& keep, bool& failed) : m_keep(keep), m_failed(failed) {}
-
-    void OnEntry(const platform::Folder& dir, std::string_view,
-                 const platform::FolderEntry& entry) override
-    {
-        if (!dir.RemoveFile(entry.name)) {
-            m_failed = true;
-        }
-    }
-    void OnFolderDone(const platform::Folder& dir, std::string_view path,
-                      std::string_view name) override
-    {
-        if (path != m_keep && !dir.RemoveFolder(name)) {
-            m_failed = true;
-        }
-    }
-
-private:
-    const std::string& m_keep;
-    bool& m_failed;
-};
-
-// Collects the paths of the files the walk finds; links to folders are not listed.
-class FileCollection final : public TreeVisitor
-{
-public:
-    explicit FileCollection(std::vector<std::string>& files) : m_files(files) {}
-
-    void OnEntry(const platform::Folder&, std::string_view dirPath,
-                 const platform::FolderEntry& entry) override
-    {
-        if (!entry.isFolder) {
-            m_files.push_back(ChildPath(dirPath, entry.name));
-        }
-    }
-    void OnFolderDone(const platform::Folder&, std::string_view, std::string_view) override {}
-
-private:
-    std::vector<std::string>& m_files;
-};
 
 // Runs `work`; memory running out gives `onFailure` instead of an exception.
 template <typename Result, typename Work>
@@ -250,9 +194,16 @@ bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& lis
         if (folder.empty() || !dir.Open(folder, platform::FinalLink::Follow)) {
             return false;
         }
+        // Links to folders are not listed.
         std::vector<std::string> files;
-        FileCollection collection(files);
-        if (!WalkTree(dir, folder, collection)) {
+        const auto collect = [&files](const platform::Folder&, std::string_view dirPath,
+                                      const platform::FolderEntry& entry) {
+            if (!entry.isFolder) {
+                files.push_back(ChildPath(dirPath, entry.name));
+            }
+        };
+        const auto nothing = [](const platform::Folder&, std::string_view, std::string_view) {};
+        if (!WalkTree(dir, folder, collect, nothing)) {
             return false;
         }
         list.insert(list.end(), std::make_move_iterator(files.begin()),
@@ -297,8 +248,20 @@ void DeleteFolderTree(const std::string& folder, const std::string& keep, bool& 
         if (folder.empty() || !dir.OpenWithoutLinks(folder, leaf)) {
             return true;
         }
-        TreeDeletion deletion(keep, failed);
-        if (!WalkTree(dir, folder, deletion)) {
+        // Folders go after their entries, unless a folder is the keep path.
+        const auto removeEntry = [&failed](const platform::Folder& parent, std::string_view,
+                                           const platform::FolderEntry& entry) {
+            if (!parent.RemoveFile(entry.name)) {
+                failed = true;
+            }
+        };
+        const auto removeFolder = [&](const platform::Folder& parent, std::string_view path,
+                                      std::string_view name) {
+            if (path != keep && !parent.RemoveFolder(name)) {
+                failed = true;
+            }
+        };
+        if (!WalkTree(dir, folder, removeEntry, removeFolder)) {
             failed = true;
         }
         if (folder != keep) {
