@@ -63,32 +63,33 @@ std::vector<std::string> Files(const fs::path& folder)
     return names;
 }
 
+// Everything, the link's target and its parent included, lies inside one scratch folder, so
+// that a walk that does follow the link harms nothing else.
 TEST(FolderTreeTest, DeleteFolderTreeFollowsNoLinkInAnyPartOfThePath)
 {
     const ScratchFolder scratch("TreeLinkInPath");
-    const ScratchFolder outside("TreeLinkInPathOutside");
-    outside.Write("keep.txt", "keep");
-    outside.Write("sub/keep.txt", "keep");
-    scratch.Write("base/real/file.txt", "x");
-    fs::create_directory_symlink(outside.Path(), scratch.Path() / "base/link");
-    const std::vector<std::string> outsideBefore = Files(outside.Path());
-    const std::vector<std::string> scratchBefore = Files(scratch.Path());
+    scratch.Write("outer/outside/keep.txt", "keep");
+    scratch.Write("outer/outside/sub/keep.txt", "keep");
+    scratch.Write("outer/base/real/file.txt", "x");
+    fs::create_directory_symlink(scratch.Path() / "outer/outside",
+                                 scratch.Path() / "outer/base/link");
+    const std::vector<std::string> before = Files(scratch.Path());
 
-    for (const char* path :
-         {"base/link/.", "base/link/..", "base/link/sub", "base/link/", "base/link/../base/real"}) {
+    for (const char* path : {"outer/base/link/.", "outer/base/link/..", "outer/base/link/sub",
+                             "outer/base/link/", "outer/base/link/../base/real"}) {
         bool failed = false;
         DeleteFolderTree(scratch / path, "", failed);
         EXPECT_FALSE(failed) << path;
-        EXPECT_EQ(Files(outside.Path()), outsideBefore) << path;
-        EXPECT_EQ(Files(scratch.Path()), scratchBefore) << path;
+        EXPECT_EQ(Files(scratch.Path()), before) << path;
     }
 
     // Without a link on the way, "." and ".." are as good as the names they stand for.
     bool failed = false;
-    DeleteFolderTree(scratch / "base/real/../real/.", "", failed);
+    DeleteFolderTree(scratch / "outer/base/real/../real/.", "", failed);
     EXPECT_FALSE(failed);
-    EXPECT_FALSE(fs::exists(scratch / "base/real"));
-    EXPECT_TRUE(fs::is_symlink(scratch / "base/link"));
+    EXPECT_FALSE(fs::exists(scratch / "outer/base/real"));
+    EXPECT_TRUE(fs::is_symlink(scratch / "outer/base/link"));
+    EXPECT_TRUE(fs::exists(scratch / "outer/outside/sub/keep.txt"));
 }
 
 // A tmpfs and a bind mount of a folder of the same disk, planted inside a tree, in a mount
@@ -96,8 +97,8 @@ TEST(FolderTreeTest, DeleteFolderTreeFollowsNoLinkInAnyPartOfThePath)
 TEST(FolderTreeTest, DeleteFolderTreeLeavesOtherFileSystemsWhole)
 {
     const ScratchFolder scratch("TreeMounts");
-    const ScratchFolder outside("TreeMountsOutside");
-    outside.Write("precious.txt", "keep");
+    const std::string outside = scratch.MakeFolder("outside");
+    scratch.Write("outside/precious.txt", "keep");
     const std::string tree = scratch.MakeFolder("tree");
     scratch.Write("tree/a.txt", "a");
     scratch.MakeFolder("tree/bound");
@@ -116,8 +117,7 @@ TEST(FolderTreeTest, DeleteFolderTreeLeavesOtherFileSystemsWhole)
             std::ofstream("/proc/self/gid_map") << gid;
         }
         if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount(outside.Path().c_str(), (tree + "/bound").c_str(), nullptr, MS_BIND, nullptr) !=
-                0 ||
+            ::mount(outside.c_str(), (tree + "/bound").c_str(), nullptr, MS_BIND, nullptr) != 0 ||
             ::mount("none", (tree + "/memory").c_str(), "tmpfs", 0, nullptr) != 0) {
             return kCannotSetUp;
         }
@@ -131,8 +131,7 @@ TEST(FolderTreeTest, DeleteFolderTreeLeavesOtherFileSystemsWhole)
         if (!failed) {
             return 2;
         }
-        if (!fs::exists(outside.Path() / "precious.txt") ||
-            !fs::exists(tree + "/memory/inside.txt")) {
+        if (!fs::exists(outside + "/precious.txt") || !fs::exists(tree + "/memory/inside.txt")) {
             return 3;
         }
         return fs::exists(tree + "/a.txt") || fs::exists(tree + "/z") ? 4 : 0;
@@ -142,7 +141,7 @@ TEST(FolderTreeTest, DeleteFolderTreeLeavesOtherFileSystemsWhole)
     }
     EXPECT_EQ(result, 0) << "1: listed as complete, 2: no failure reported, 3: a mount was "
                             "emptied, 4: the rest of the tree stayed";
-    EXPECT_EQ(Files(outside.Path()), std::vector<std::string>{"precious.txt"});
+    EXPECT_EQ(Files(outside), std::vector<std::string>{"precious.txt"});
 }
 
 // 300 levels under a limit of 24 open files: a walk holding one folder per level would lose
