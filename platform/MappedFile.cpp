@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,15 +12,43 @@
 namespace platform {
 namespace {
 
-// Fresh memory costs most at its first touch; in huge pages that is several times cheaper.
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
 
 std::size_t RoundUp(std::size_t size)
 {
-    return (size + kHugePage - 1) / kHugePage * kHugePage;
+    return (size + kHugePageSize - 1) / kHugePageSize * kHugePageSize;
 }
 
 } // namespace
+
+void* MapHugePageBlock(std::size_t length)
+{
+    // Over-map by one huge page, then trim both ends so the block starts on a boundary.
+    void* raw = ::mmap(nullptr, length + kHugePageSize, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) {
+        return nullptr;
+    }
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::size_t head = RoundUp(start) - start;
+    char* block = static_cast<char*>(raw) + head;
+    if (head != 0) {
+        ::munmap(raw, head);
+    }
+    ::munmap(block + length, kHugePageSize - head);
+    ::madvise(block, length, MADV_HUGEPAGE); // only advice: failure leaves normal pages
+    return block;
+}
 
 MappedFile::~MappedFile()
 {
@@ -33,6 +62,7 @@ void MappedFile::Release()
     }
     m_region = nullptr;
     m_regionSize = 0;
+    m_heap.reset();
     m_data = nullptr;
     m_size = 0;
     m_read = 0;
@@ -47,7 +77,7 @@ bool MappedFile::Open(std::FILE* stream)
     struct stat info = {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
         static_cast<std::uintmax_t>(info.st_size) >
-            std::numeric_limits<std::size_t>::max() - 2 * kHugePage) {
+            std::numeric_limits<std::size_t>::max() - 2 * kHugePageSize) {
         return false;
     }
     m_size = static_cast<std::size_t>(info.st_size);
@@ -55,25 +85,19 @@ bool MappedFile::Open(std::FILE* stream)
         return true;
     }
     m_fd = fd;
-    // Address space for all of it, aligned to a huge page; memory comes only as it is read.
-    const std::size_t length = RoundUp(m_size);
-    void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (raw == MAP_FAILED) {
+    if constexpr (kAddressSanitizer) {
+        // The sanitizer watches heap blocks only: there it sees every read past the bytes.
+        m_heap.reset(new (std::nothrow) char[m_size]);
+        m_data = m_heap.get();
+    } else {
+        m_regionSize = RoundUp(m_size);
+        m_region = MapHugePageBlock(m_regionSize);
+        m_data = static_cast<char*>(m_region);
+    }
+    if (m_data == nullptr) {
         Release();
         return false;
     }
-    const auto start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::size_t head = RoundUp(start) - start;
-    char* aligned = static_cast<char*>(raw) + head;
-    if (head > 0) {
-        ::munmap(raw, head);
-    }
-    ::munmap(aligned + length, kHugePage - head);
-    m_region = aligned;
-    m_regionSize = length;
-    ::madvise(m_region, m_regionSize, MADV_HUGEPAGE);
-    m_data = aligned;
     return true;
 }
 
@@ -99,7 +123,9 @@ bool MappedFile::ReadBlock(std::size_t most)
     m_read += done;
     if (m_read == m_size) {
         m_fd = -1;
-        ::mprotect(m_region, m_regionSize, PROT_READ);
+        if (m_region != nullptr) {
+            ::mprotect(m_region, m_regionSize, PROT_READ);
+        }
     }
     return true;
 }
@@ -127,7 +153,7 @@ bool MappedFile::HasSizeOf(std::FILE* stream) const
 
 void MappedFile::DropBefore(std::size_t offset)
 {
-    const std::size_t length = std::min(offset, m_read) / kHugePage * kHugePage;
+    const std::size_t length = std::min(offset, m_read) / kHugePageSize * kHugePageSize;
     if (m_region != nullptr && length > 0) {
         ::madvise(m_region, length, MADV_DONTNEED);
     }

@@ -6,9 +6,18 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string_view>
 
 namespace platform {
+
+inline constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+
+// A block of `length` fresh bytes starting on a huge-page boundary and advised for transparent
+// huge pages: the first touch of fresh memory costs far more than what is then written into
+// it, and huge pages cut that cost several times over. `length` is a multiple of
+// kHugePageSize; null when the block cannot be had. Given back with ::munmap(block, length).
+void* MapHugePageBlock(std::size_t length);
 
 class MappedFile
 {
@@ -50,8 +59,9 @@ private:
     std::size_t m_read = 0;
     int m_fd = -1; // the stream's, not owned; only while reading
     bool m_failed = false;
-    void* m_region = nullptr;
+    void* m_region = nullptr; // m_data's block, when it is a mapping
     std::size_t m_regionSize = 0;
+    std::unique_ptr<char[]> m_heap; // m_data's block, when it is on the heap
 };
 
 } // namespace platform
