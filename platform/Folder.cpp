@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <new>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -223,12 +224,26 @@ bool Folder::RemoveFile(std::string_view name) const
     }
     const std::string entry(name);
     struct stat info = {};
-    if (::fstatat(m_fd, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISLNK(info.st_mode) &&
-        (info.st_mode & S_IWUSR) == 0) {
+    const bool known = ::fstatat(m_fd, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    // A file that one of our readers holds (a shared lock) is in use and stays, as an open
+    // file would on Windows; the exclusive lock is kept until the name is gone.
+    int lockFd = -1;
+    if (known && S_ISREG(info.st_mode)) {
+        lockFd = ::openat(m_fd, entry.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (lockFd >= 0 && ::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(lockFd);
+            return false;
+        }
+    }
+    if (known && !S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
         // Never changes a link's target: the flag refuses links.
         ::fchmodat(m_fd, entry.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW);
     }
-    return ::unlinkat(m_fd, entry.c_str(), 0) == 0;
+    const bool removed = ::unlinkat(m_fd, entry.c_str(), 0) == 0;
+    if (lockFd >= 0) {
+        ::close(lockFd);
+    }
+    return removed;
 }
 
 bool Folder::RemoveFolder(std::string_view name) const

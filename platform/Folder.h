@@ -70,7 +70,8 @@ public:
     bool List(std::string_view mask, std::vector<FolderEntry>& entries) const;
 
     // Deletes the non-folder entry `name`, clearing its read-only bit first; a link is
-    // removed itself, whatever it leads to.
+    // removed itself, whatever it leads to. A file that a reader of this program holds open
+    // (a shared lock, SharedFile.h) is in use: false, and it stays.
     bool RemoveFile(std::string_view name) const;
     // Removes the empty sub-folder `name`.
     bool RemoveFolder(std::string_view name) const;

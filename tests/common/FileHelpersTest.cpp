@@ -3,6 +3,7 @@
 #include "formats/common/FileHelpers.h"
 
 #include "platform/FileSystem.h"
+#include "platform/SharedFile.h"
 #include "tests/ScratchFolder.h"
 
 #include <cstring>
@@ -209,6 +210,30 @@ TEST(FileHelpersTest, DeleteFolderTreeReportsWhatItCannotDelete)
     DeleteFolderTree(scratch / "missing", "", failed);
     DeleteFolderTree("", "", failed);
     EXPECT_FALSE(failed);
+}
+
+TEST(FileHelpersTest, DeleteFolderTreeLeavesAFileThatAReaderHolds)
+{
+    // Why: the loaded log stays locked in its temporary folder, and no clean-up may delete it
+    // while it is loaded; the rest of the folder goes, the folder itself stays for later.
+    const ScratchFolder scratch("DeleteInUse");
+    const std::string tree = scratch.MakeFolder("tree");
+    scratch.Write("tree/log.csv", "rows");
+    scratch.Write("tree/log.mll", "digest");
+    std::FILE* reader = platform::OpenDenyWrite(tree + "/log.csv", "r");
+    ASSERT_NE(reader, nullptr);
+
+    bool failed = false;
+    DeleteFolderTree(tree, "", failed);
+    EXPECT_TRUE(failed);
+    EXPECT_TRUE(fs::exists(tree + "/log.csv"));
+    EXPECT_FALSE(fs::exists(tree + "/log.mll"));
+
+    std::fclose(reader);
+    failed = false;
+    DeleteFolderTree(tree, "", failed);
+    EXPECT_FALSE(failed);
+    EXPECT_FALSE(fs::exists(tree));
 }
 
 TEST(FileHelpersTest, FindLanguageLibrariesSortsByCodeUnitsWithCaseKept)

@@ -1,0 +1,101 @@
+// A viewer started in this process as the program starts it, in folders of its own: the
+// user's configuration, data and runtime folders and the current folder are scratch folders,
+// boxes are recorded and file dialogs are cancelled.
+#pragma once
+
+#include "tests/ScratchFolder.h"
+#include "tests/viewer/ViewerTestSupport.h"
+#include "viewer/CPYRNApp.h"
+#include "viewer/DocumentFileDialog.h"
+
+#include <QStringList>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <string>
+
+// Sets environment variables for its lifetime (null unsets one).
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment() = default;
+    ~ScopedEnvironment()
+    {
+        for (const auto& [name, old] : m_old) {
+            old ? ::setenv(name.c_str(), old->c_str(), 1) : ::unsetenv(name.c_str());
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+    void Set(const std::string& name, const char* value)
+    {
+        if (m_old.find(name) == m_old.end()) {
+            const char* old = std::getenv(name.c_str());
+            m_old[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+        value ? ::setenv(name.c_str(), value, 1) : ::unsetenv(name.c_str());
+    }
+
+private:
+    std::map<std::string, std::optional<std::string>> m_old;
+};
+
+class ViewerFixture : public ::testing::Test
+{
+protected:
+    ViewerFixture()
+    {
+        m_environment.Set("XDG_CONFIG_HOME", m_scratch.MakeFolder("config").c_str());
+        m_environment.Set("XDG_DATA_HOME", m_scratch.MakeFolder("data").c_str());
+        const std::string runtime = m_scratch.MakeFolder("runtime");
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        m_environment.Set("XDG_RUNTIME_DIR", runtime.c_str());
+        m_oldFolder = std::filesystem::current_path();
+        std::filesystem::current_path(m_scratch.MakeFolder("current"));
+        m_previousRunner = SetFileDialogRunner([this](QFileDialog&) -> std::optional<QString> {
+            ++m_fileDialogs;
+            return std::nullopt;
+        });
+    }
+    ~ViewerFixture() override
+    {
+        if (m_started) {
+            Stop();
+        }
+        SetFileDialogRunner(m_previousRunner);
+        std::filesystem::current_path(m_oldFolder);
+    }
+
+    // InitInstance with `arguments`; a failed start-up is stopped at once, as main does.
+    bool Start(const QStringList& arguments = {})
+    {
+        m_started = true;
+        const bool started = theApp.InitInstance(arguments);
+        if (!started) {
+            Stop();
+        }
+        return started;
+    }
+    int Stop()
+    {
+        m_started = false;
+        return theApp.ExitInstance();
+    }
+
+    // The temporary folders' root, created.
+    std::string TempRoot() const { return m_scratch.MakeFolder("data/TARV/TARV Post Log Viewer"); }
+    std::string UserIni() const { return m_scratch / "config/TARV/PYRN/User.ini"; }
+
+    ScratchFolder m_scratch{"ViewerFixture"};
+    ScopedEnvironment m_environment;
+    MessageRecorder m_boxes;
+    int m_fileDialogs = 0;
+
+private:
+    std::filesystem::path m_oldFolder;
+    FileDialogRunner m_previousRunner;
+    bool m_started = false;
+};

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QMainWindow>
+#include <vector>
+
+class CPYRNDoc;
+class QAction;
+class QDockWidget;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QStackedWidget;
+class QStatusBar;
+
+// The viewer's main window: the menu, the status bar with the thumbnail progress, the
+// thumbnail pane on the right, and one of the three views as its client.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Commands of the menu and the accelerators.
+    static constexpr unsigned kCmdJobResult = 130;
+    static constexpr unsigned kCmdFileOpen = 131;
+    static constexpr unsigned kCmdSaveCsv = 134;
+    static constexpr unsigned kCmdMailList = 136;
+    static constexpr unsigned kCmdMailDetail = 137;
+    static constexpr unsigned kCmdAbout = 197;
+    static constexpr unsigned kCmdExit = 203;
+    static constexpr unsigned kCmdNextView = 32778;
+    static constexpr unsigned kCmdPrevView = 32779;
+    static constexpr unsigned kProgressId = 317;
+    static constexpr unsigned kFlowBarId = 318;
+
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Builds the bars and the pane; 0 success, -1 failure.
+    int OnCreate();
+
+    // The views live in a stack; the one shown is the active view.
+    void AddView(QWidget* view);
+    QWidget* GetActiveView() const;
+    void SetActiveView(QWidget* view);
+
+    // The title: `title`, " - ", the application title.
+    void UpdateFrameTitleForDocument(const QString& title);
+
+    // Runs a command of the menu or the accelerators, as the frame routes it. Commands that
+    // are disabled do nothing.
+    void OnCommand(unsigned id);
+    bool IsCommandEnabled(unsigned id) const;
+    // Enables 134, 136 and 137 by the document's state; called whenever that may have changed.
+    void UpdateCommandStates();
+    // The menu's action of command `id`, or null.
+    QAction* CommandAction(unsigned id) const;
+
+    void OnNextView();
+    void OnPrevView();
+    void SetupViewsAfterOpen();
+    void InitBasicCommands();
+    // Shows or hides the thumbnail pane (with its width when shown).
+    void ShowFlowBar(bool show);
+
+    QMenuBar* m_wndMenuBar = nullptr;
+    QStatusBar* m_wndStatusBar = nullptr;
+    QProgressBar* m_pProgressBar = nullptr; // owned by the status bar
+    QDockWidget* m_wndFlowBar = nullptr;
+    std::vector<QAction*> m_hMainAccel; // the program's own accelerators
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildMenu();
+    void AddAccelerator(const QKeySequence& keys, unsigned id);
+    CPYRNDoc* GetActiveDocument() const;
+
+    QStackedWidget* m_pViews = nullptr;
+    std::vector<unsigned> m_basicCommands;
+};

@@ -1,0 +1,8 @@
+#include "viewer/JobSummaryView.h"
+
+JobSummaryView::JobSummaryView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("LetterListView"));
+}
+
+void JobSummaryView::OnUpdate(DocumentView*, int) {}
