@@ -85,8 +85,9 @@ bool MappedFile::Open(std::FILE* stream)
         return true;
     }
     m_fd = fd;
-    if constexpr (kAddressSanitizer) {
-        // The sanitizer watches heap blocks only: there it sees every read past the bytes.
+    // Small files gain nothing from a huge page. The sanitizer watches heap blocks only: there
+    // it sees every read past the bytes.
+    if (kAddressSanitizer || m_size < kHugePageSize) {
         m_heap.reset(new (std::nothrow) char[m_size]);
         m_data = m_heap.get();
     } else {
