@@ -1,13 +1,42 @@
 #include "archiver/EntryName.h"
 
+#include <array>
+
 namespace archiver {
 namespace {
 
-constexpr std::size_t kMaxComponentSize = 255;
+// Code page 437 from 0x80 on; below that it is ASCII.
+constexpr std::array<char16_t, 128> kCodePage437High = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
+    0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
+    0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557,
+    0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559,
+    0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4,
+    0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
 
 bool IsRefusedCharacter(unsigned char c)
 {
     return c < 0x20 || c == 0x7F || c == '\\' || c == ':';
+}
+
+void AppendUtf8(std::string& out, char16_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
 }
 
 } // namespace
@@ -18,7 +47,7 @@ bool SplitEntryName(std::string_view name, std::vector<std::string>& components)
     if (!name.empty() && name.back() == '/') {
         name.remove_suffix(1);
     }
-    if (name.empty() || name.front() == '/') {
+    if (name.empty() || name.front() == '/' || name.size() > kMaxEntryNameSize) {
         return false;
     }
     for (const char c : name) {
@@ -33,11 +62,75 @@ bool SplitEntryName(std::string_view name, std::vector<std::string>& components)
             end = name.size();
         }
         const std::string_view part = name.substr(start, end - start);
-        if (part.empty() || part == "." || part == ".." || part.size() > kMaxComponentSize) {
+        if (part.empty() || part == "." || part == ".." || part.size() > kMaxComponentSize ||
+            components.size() == kMaxEntryDepth) {
+            components.clear();
             return false;
         }
         components.emplace_back(part);
         start = end + 1;
+    }
+    return true;
+}
+
+bool IsUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t c = 0;
+        char32_t least = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            c = lead & 0x1F;
+            least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            c = lead & 0x0F;
+            least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            c = lead & 0x07;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (text.size() - i < length) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+bool DecodeEntryName(std::string_view stored, bool utf8Flag, std::string& name)
+{
+    if (IsUtf8(stored)) {
+        name.assign(stored);
+        return true;
+    }
+    if (utf8Flag) {
+        return false;
+    }
+    name.clear();
+    for (const char c : stored) {
+        const auto byte = static_cast<unsigned char>(c);
+        AppendUtf8(name, byte < 0x80 ? char16_t{byte} : kCodePage437High[byte - 0x80]);
     }
     return true;
 }

@@ -38,17 +38,73 @@ bool WriteAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
-std::string JoinComponents(const std::vector<std::string>& components)
+std::string JoinComponents(const std::vector<std::string>& components, std::size_t count)
 {
     std::string joined;
-    for (const std::string& part : components) {
-        if (!joined.empty()) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
             joined += '/';
         }
-        joined += part;
+        joined += components[i];
     }
     return joined;
 }
+
+// The chain of folders from the destination down to the one last asked for, kept open so
+// that the next request opens only the part of its path that differs.
+class FolderCursor
+{
+public:
+    explicit FolderCursor(int destination) : m_destination(destination) {}
+    ~FolderCursor() { CloseFrom(0); }
+    FolderCursor(const FolderCursor&) = delete;
+    FolderCursor& operator=(const FolderCursor&) = delete;
+
+    // The folder at `path` below the destination ("" for the destination itself), reached
+    // without following links; -1 when it cannot be opened.
+    int Open(std::string_view path)
+    {
+        std::size_t depth = 0;
+        std::size_t start = 0;
+        while (start < path.size()) {
+            std::size_t end = path.find('/', start);
+            if (end == std::string_view::npos) {
+                end = path.size();
+            }
+            const std::string_view name = path.substr(start, end - start);
+            if (depth < m_names.size() && m_names[depth] != name) {
+                CloseFrom(depth);
+            }
+            if (depth == m_names.size()) {
+                const int parent = m_folders.empty() ? m_destination : m_folders.back();
+                const int next = ::openat(parent, std::string(name).c_str(), kFolderFlags);
+                if (next < 0) {
+                    return -1;
+                }
+                m_names.emplace_back(name);
+                m_folders.push_back(next);
+            }
+            ++depth;
+            start = end + 1;
+        }
+        CloseFrom(depth);
+        return m_folders.empty() ? m_destination : m_folders.back();
+    }
+
+private:
+    void CloseFrom(std::size_t depth)
+    {
+        while (m_folders.size() > depth) {
+            ::close(m_folders.back());
+            m_folders.pop_back();
+            m_names.pop_back();
+        }
+    }
+
+    int m_destination;
+    std::vector<std::string> m_names;
+    std::vector<int> m_folders;
+};
 
 } // namespace
 
@@ -72,16 +128,14 @@ int SafeExtractor::OpenDestination(const std::string& folder)
 }
 
 int SafeExtractor::OpenFolders(const std::vector<std::string>& components, std::size_t count,
-                               bool create, int& result)
+                               int& result)
 {
     int folder = m_destination;
     for (std::size_t i = 0; i < count; ++i) {
         int next = ::openat(folder, components[i].c_str(), kFolderFlags);
-        if (next < 0 && errno == ENOENT && create) {
+        if (next < 0 && errno == ENOENT) {
             if (::mkdirat(folder, components[i].c_str(), kFolderMode) == 0) {
-                m_created.push_back(
-                    {std::vector<std::string>(components.begin(), components.begin() + i + 1),
-                     true});
+                m_created.push_back({JoinComponents(components, i + 1), true});
             }
             next = ::openat(folder, components[i].c_str(), kFolderFlags);
         }
@@ -102,8 +156,11 @@ int SafeExtractor::BeginEntry(const EntryInfo& entry)
         return kArchiverUnsafeEntry;
     }
     std::vector<std::string> components;
-    if (!SplitEntryName(entry.name, components) ||
-        !m_names.insert(JoinComponents(components)).second) {
+    if (!SplitEntryName(entry.name, components)) {
+        return kArchiverUnsafeEntry;
+    }
+    std::string path = JoinComponents(components, components.size());
+    if (!m_names.insert(path).second) {
         return kArchiverUnsafeEntry;
     }
     if (m_destination < 0) {
@@ -111,13 +168,13 @@ int SafeExtractor::BeginEntry(const EntryInfo& entry)
     }
     if (entry.type == EntryType::Directory) {
         int result = kArchiverOk;
-        const int folder = OpenFolders(components, components.size(), true, result);
+        const int folder = OpenFolders(components, components.size(), result);
         CloseFolder(folder, m_destination);
         return result;
     }
 
     int result = kArchiverOk;
-    const int folder = OpenFolders(components, components.size() - 1, true, result);
+    const int folder = OpenFolders(components, components.size() - 1, result);
     if (folder < 0) {
         return result;
     }
@@ -126,7 +183,7 @@ int SafeExtractor::BeginEntry(const EntryInfo& entry)
     const int openError = errno;
     CloseFolder(folder, m_destination);
     if (m_file >= 0) {
-        m_created.push_back({std::move(components), false});
+        m_created.push_back({std::move(path), false});
         return kArchiverOk;
     }
     return openError == EEXIST && m_skipExisting ? kArchiverOk : kArchiverWriteFailed;
@@ -156,12 +213,14 @@ void SafeExtractor::RemoveCreated()
         ::close(m_file);
         m_file = -1;
     }
+    FolderCursor cursor(m_destination);
     for (auto it = m_created.rbegin(); it != m_created.rend(); ++it) {
-        int ignored = kArchiverOk;
-        const int folder = OpenFolders(it->components, it->components.size() - 1, false, ignored);
+        const std::string_view path = it->path;
+        const std::size_t slash = path.rfind('/');
+        const std::size_t leaf = slash == std::string_view::npos ? 0 : slash + 1;
+        const int folder = cursor.Open(path.substr(0, leaf == 0 ? 0 : slash));
         if (folder >= 0) {
-            ::unlinkat(folder, it->components.back().c_str(), it->isFolder ? AT_REMOVEDIR : 0);
-            CloseFolder(folder, m_destination);
+            ::unlinkat(folder, it->path.c_str() + leaf, it->isFolder ? AT_REMOVEDIR : 0);
         }
     }
     m_created.clear();

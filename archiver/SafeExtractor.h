@@ -30,20 +30,21 @@ public:
     int WriteData(const void* data, std::size_t size) override;
     int EndEntry() override;
 
-    // Removes every file and folder this extraction created, newest first.
+    // Removes every file and folder this extraction created, newest first. The folders on the
+    // way stay open, so each removal opens only those its path does not share with the one
+    // before (at most kMaxEntryDepth), never the whole path from the top.
     void RemoveCreated();
 
 private:
     struct Created
     {
-        std::vector<std::string> components;
+        std::string path; // below the destination, components joined by '/'
         bool isFolder = false;
     };
 
     // Opens (creating when missing) the folders components[0, count) below the destination;
     // a descriptor, or -1 with `result` set.
-    int OpenFolders(const std::vector<std::string>& components, std::size_t count, bool create,
-                    int& result);
+    int OpenFolders(const std::vector<std::string>& components, std::size_t count, int& result);
 
     bool m_skipExisting;
     int m_destination = -1;

@@ -11,7 +11,6 @@
 #include <locale.h>
 #include <memory>
 #include <optional>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,8 +121,25 @@ int ReadEntryData(struct archive* a, bool encrypted, std::optional<uint64_t> dec
     }
 }
 
-int ReadEntries(struct archive* a, bool havePassword, const Limits& limits,
-                const std::set<std::string>& specialNames, EntryVisitor& visitor)
+// Hands over the entry the library reports as `name` under its audited name; the audit has
+// seen every entry the library reads, so an unknown or repeated one means the two disagree.
+int TakeAuditedEntry(AuditedEntries& audited, struct archive_entry* entry, EntryInfo& info)
+{
+    const char* name = archive_entry_pathname(entry);
+    if (name == nullptr) {
+        return kArchiverUnsafeEntry;
+    }
+    const auto found = audited.find(EntryKey(name));
+    if (found == audited.end() || found->second.delivered) {
+        return kArchiverCannotOpen;
+    }
+    found->second.delivered = true;
+    info = {found->second.name, found->second.special ? EntryType::Special : TypeOf(entry)};
+    return kArchiverOk;
+}
+
+int ReadEntries(struct archive* a, bool havePassword, const Limits& limits, AuditedEntries& audited,
+                EntryVisitor& visitor)
 {
     auto block = std::make_unique<std::array<char, kReadBlockSize>>();
     uint64_t entries = 0;
@@ -132,7 +148,7 @@ int ReadEntries(struct archive* a, bool havePassword, const Limits& limits,
         struct archive_entry* entry = nullptr;
         const int header = archive_read_next_header(a, &entry);
         if (header == ARCHIVE_EOF) {
-            return kArchiverOk;
+            return entries == audited.size() ? kArchiverOk : kArchiverCannotOpen;
         }
         if (header != ARCHIVE_OK && header != ARCHIVE_WARN) {
             return kArchiverCannotOpen;
@@ -140,9 +156,9 @@ int ReadEntries(struct archive* a, bool havePassword, const Limits& limits,
         if (++entries > limits.maxEntries) {
             return kArchiverLimitExceeded;
         }
-        const char* name = archive_entry_pathname(entry);
-        if (name == nullptr) {
-            return kArchiverUnsafeEntry;
+        EntryInfo info;
+        if (const int result = TakeAuditedEntry(audited, entry, info); result != kArchiverOk) {
+            return result;
         }
         const bool encrypted = archive_entry_is_encrypted(entry) != 0;
         if (encrypted && !havePassword) {
@@ -156,8 +172,7 @@ int ReadEntries(struct archive* a, bool havePassword, const Limits& limits,
                 return kArchiverLimitExceeded;
             }
         }
-        const EntryType type = specialNames.contains(name) ? EntryType::Special : TypeOf(entry);
-        if (const int result = visitor.BeginEntry({name, type}); result != kArchiverOk) {
+        if (const int result = visitor.BeginEntry(info); result != kArchiverOk) {
             return result;
         }
         if (const int result =
@@ -182,8 +197,8 @@ int ReadZipArchive(const std::string& path, const std::optional<std::string>& pa
     if (file.Get() < 0) {
         return kArchiverCannotOpen;
     }
-    std::set<std::string> specialNames;
-    if (const int audit = AuditZipDirectory(file.Get(), limits.maxEntries, specialNames);
+    AuditedEntries audited;
+    if (const int audit = AuditZipDirectory(file.Get(), limits.maxEntries, audited);
         audit != kArchiverOk) {
         return audit;
     }
@@ -202,7 +217,7 @@ int ReadZipArchive(const std::string& path, const std::optional<std::string>& pa
     if (archive_read_open_fd(a.get(), file.Get(), kReadBlockSize) != ARCHIVE_OK) {
         return kArchiverCannotOpen;
     }
-    return ReadEntries(a.get(), havePassword, limits, specialNames, visitor);
+    return ReadEntries(a.get(), havePassword, limits, audited, visitor);
 }
 
 } // namespace archiver

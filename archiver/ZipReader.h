@@ -28,7 +28,7 @@ enum class EntryType
 
 struct EntryInfo
 {
-    std::string_view name; // as stored, folders end in '/'
+    std::string_view name; // in UTF-8, components separated by '/' as stored
     EntryType type = EntryType::File;
 };
 

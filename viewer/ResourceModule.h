@@ -7,7 +7,8 @@
 #include <string>
 
 // The current resource module: strings, menus and dialog texts by id, from the language
-// library chosen at start-up, else from the built-in Japanese set.
+// library chosen at start-up, else from the built-in Japanese set. Sets are switched on the
+// UI thread only (at start-up and shutdown; tests anywhere between).
 namespace ResourceModule {
 
 // One menu entry: a popup (id 0, with items), a command (its id) or a separator (empty text, id 0).

@@ -24,20 +24,13 @@ struct MenuLine
     unsigned level;
     unsigned command;
     std::string text;
-    int line;
-};
-
-struct DialogLine
-{
-    std::string text;
-    int line;
 };
 
 struct Source
 {
     std::map<unsigned, std::string> strings;
     std::vector<MenuLine> menus;
-    std::map<std::pair<unsigned, unsigned>, DialogLine> dialogs;
+    std::map<std::pair<unsigned, unsigned>, std::string> dialogs;
 };
 
 class SourceError
@@ -221,7 +214,7 @@ Source Parse(const std::string& content)
             break;
         }
         case Section::Menu: {
-            MenuLine entry{sectionId, 0, 0, {}, line};
+            MenuLine entry{sectionId, 0, 0, {}};
             if (fields[0] == "popup" && fields.size() == 2) {
                 entry.text = std::string(fields[1]);
                 inPopup = true;
@@ -249,14 +242,14 @@ Source Parse(const std::string& content)
             }
             const unsigned control = ParseId(fields[0], line);
             auto [entry, added] =
-                source.dialogs.emplace(std::pair{sectionId, control}, DialogLine{{}, line});
+                source.dialogs.emplace(std::pair{sectionId, control}, std::string());
             if (!added) {
                 throw SourceError(line, "control " + std::to_string(control) + " given twice");
             }
             if (const auto id = Reference(fields[1], line)) {
-                references.push_back({&entry->second.text, *id, line});
+                references.push_back({&entry->second, *id, line});
             } else {
-                entry->second.text = Unescape(fields[1], line);
+                entry->second = Unescape(fields[1], line);
             }
             break;
         }
@@ -317,8 +310,8 @@ std::string Emit(const Source& source, const std::string& language, bool builtIn
         out << "    {0, 0, 0, nullptr},\n";
     }
     out << "};\n\nconstexpr PyrnDialogEntry kDialogs[] = {\n";
-    for (const auto& [key, entry] : source.dialogs) {
-        out << "    {" << key.first << ", " << key.second << ", " << Literal(entry.text) << "},\n";
+    for (const auto& [key, text] : source.dialogs) {
+        out << "    {" << key.first << ", " << key.second << ", " << Literal(text) << "},\n";
     }
     if (source.dialogs.empty()) {
         out << "    {0, 0, nullptr},\n";

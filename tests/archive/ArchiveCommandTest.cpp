@@ -131,12 +131,52 @@ TEST(EntryNameTest, AcceptsOnlyNamesBelowTheFolder)
         {"del\x7f", {}},
         {"sub//", {}},
         {std::string(256, 'n'), {}},
+        {"1/2/3/4/5/6/7/8", {"1", "2", "3", "4", "5", "6", "7", "8"}},
+        {"1/2/3/4/5/6/7/8/", {"1", "2", "3", "4", "5", "6", "7", "8"}},
+        {"1/2/3/4/5/6/7/8/9", {}},
+        {std::string(255, 'n') + "/" + std::string(255, 'n') + "/" + std::string(255, 'n') + "/" +
+             std::string(255, 'n') + "/x", // 1,025 bytes
+         {}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> components;
         EXPECT_EQ(archiver::SplitEntryName(c.name, components), !c.components.empty()) << c.name;
         if (!c.components.empty()) {
             EXPECT_EQ(components, c.components) << c.name;
+        }
+    }
+}
+
+// Stored names become UTF-8: flagged ones must be UTF-8 already, others are UTF-8 when they
+// are well-formed and code page 437 otherwise.
+TEST(EntryNameTest, DecodesStoredNamesToUtf8)
+{
+    struct Case
+    {
+        std::string stored;
+        bool utf8Flag;
+        std::string name; // empty: refused
+    };
+    const Case cases[] = {
+        {"job.csv", false, "job.csv"},
+        {"ジョブ.csv", true, "ジョブ.csv"},
+        {"ジョブ.csv", false, "ジョブ.csv"},
+        {"\xF0\x9D\x84\x9E", true, "\xF0\x9D\x84\x9E"}, // four bytes, past U+FFFF
+        {"J\x94\x62", false, "Jöb"},
+        {"J\x94\x62", true, ""},
+        {"\xC0\xAF", true, ""},         // an overlong '/'
+        {"\xC0\xAF", false, "└»"},      // ... taken as code page 437
+        {"\xED\xA0\x80", true, ""},     // a surrogate
+        {"\xF4\x90\x80\x80", true, ""}, // past U+10FFFF
+        {"\xE3\x82", true, ""},         // cut short
+        {"\xFF", false, "\xC2\xA0"},    // the last code page 437 character
+    };
+    for (const Case& c : cases) {
+        std::string name;
+        EXPECT_EQ(archiver::DecodeEntryName(c.stored, c.utf8Flag, name), !c.name.empty())
+            << c.stored;
+        if (!c.name.empty()) {
+            EXPECT_EQ(name, c.name) << c.stored;
         }
     }
 }

@@ -296,6 +296,61 @@ TEST_F(ArchiverTest, RefusesNamesWithNulAndDuplicatesAndDisagreeingHeaders)
     }
 }
 
+// A name may nest folders thousands deep (32,765 fit in a name); the extraction must refuse
+// it before making any folder, and a failure after many folders must remove them all.
+TEST_F(ArchiverTest, DeepNamesFailAtOnceAndLeaveNothing)
+{
+    const auto deep = [](std::size_t levels) {
+        std::string name;
+        for (std::size_t i = 0; i < levels; ++i) {
+            name += "a/";
+        }
+        return name;
+    };
+    const std::string component(255, 'n');
+    const std::string fourComponents =
+        component + "/" + component + "/" + component + "/" + component + "/"; // 1,024 bytes
+    // Many folders eight deep, then an entry that fails.
+    std::vector<Member> broad;
+    for (int i = 0; i < 40; ++i) {
+        broad.push_back({"d" + std::to_string(i) + "/b/c/d/e/f/g/job.csv", "x"});
+    }
+    broad.push_back({"../x", "y"});
+    struct Case
+    {
+        const char* what;
+        std::vector<Member> members;
+    };
+    const Case cases[] = {
+        {"8,000 levels", {{deep(8000) + "x", "x"}}},
+        {"32,765 levels", {{deep(32765) + "x", "x"}}},
+        {"4,000 levels then a bad entry", {{deep(4000) + "x", "x"}, {"../x", "y"}}},
+        {"nine levels", {{deep(8) + "x", "x"}}},
+        {"1,025 bytes", {{fourComponents + "x", "x"}}},
+        {"many folders then a bad entry", broad},
+    };
+    for (const Case& c : cases) {
+        const std::string archive = m_temp / "deep.zip";
+        ASSERT_TRUE(WriteZip(archive, c.members)) << c.what;
+        const fs::path out = m_temp.Path() / "out";
+        fs::create_directory(out);
+        WriteFile(out / "Temp.zip", "copy");
+        EXPECT_EQ(Extract(archive, out), kArchiverUnsafeEntry) << c.what;
+        EXPECT_EQ(ListTree(out), std::vector<std::string>{"Temp.zip"}) << c.what;
+        fs::remove_all(out);
+    }
+
+    // Up to the bounds: eight components, 1,024 bytes.
+    const std::string archive = m_temp / "deep.zip";
+    const std::string longest = fourComponents.substr(0, 1022) + "/x";
+    ASSERT_TRUE(WriteZip(archive, {{deep(7) + "x", "x"}, {longest, "y"}}));
+    const fs::path out = m_temp.Path() / "out";
+    fs::create_directory(out);
+    EXPECT_EQ(Extract(archive, out), kArchiverOk);
+    EXPECT_EQ(ReadFile(out / longest), "y");
+    EXPECT_EQ(ReadFile(out / (deep(7) + "x")), "x");
+}
+
 TEST_F(ArchiverTest, DoesNotFollowLinksInTheDestination)
 {
     const fs::path outside = m_temp.Path() / "outside";

@@ -22,13 +22,14 @@ namespace {
 
 using ResourceModule::MenuItem;
 
-const QStringList kLanguages = {"DE", "EN", "ES", "FR", "JP", "KO", "RU", "SC", "TC", "TH"};
-constexpr const char* kBuiltIn = "built-in";
+// The ten libraries, then the program's own set.
+const std::vector<std::string> kSets = {"DE", "EN", "ES", "FR", "JP",     "KO",
+                                        "RU", "SC", "TC", "TH", "BuiltIn"};
+constexpr const char* kBuiltIn = "BuiltIn";
 
-std::string LibraryPath(const QString& language)
+std::string LibraryPath(const std::string& language)
 {
-    return std::string(PYRN_LANGUAGE_LIBRARY_DIR) + "/kwel_pyrnLanguageResource" +
-           language.toStdString() + ".so";
+    return std::string(PYRN_LANGUAGE_LIBRARY_DIR) + "/kwel_pyrnLanguageResource" + language + ".so";
 }
 
 std::vector<unsigned> RequiredStrings()
@@ -73,11 +74,12 @@ const QStringList kLatinKept = {"TARV Post Log Viewer",
                                 "OK",
                                 "ON"};
 
-class ResourceSetsTest : public ::testing::TestWithParam<QString>
+class ResourceSetsTest : public ::testing::TestWithParam<std::string>
 {
 protected:
     void SetUp() override
     {
+        English(); // read first: reading it makes the built-in set current
         if (GetParam() == kBuiltIn) {
             ResourceModule::UseBuiltInSet();
         } else {
@@ -103,7 +105,10 @@ protected:
         return strings;
     }
 
-    QString Language() const { return GetParam() == kBuiltIn ? "JP" : GetParam(); }
+    QString Language() const
+    {
+        return QString::fromStdString(GetParam() == kBuiltIn ? "JP" : GetParam());
+    }
 
     platform::LibraryHandle m_library = nullptr;
 };
@@ -227,17 +232,10 @@ TEST_P(ResourceSetsTest, ShowsEveryTextWithoutMissingGlyphs)
     }
 }
 
-std::string SetName(const ::testing::TestParamInfo<QString>& info)
-{
-    return info.param == kBuiltIn ? "BuiltIn" : info.param.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(AllSets, ResourceSetsTest, ::testing::ValuesIn([] {
-                             QStringList sets = kLanguages;
-                             sets.append(kBuiltIn);
-                             return sets;
-                         }()),
-                         SetName);
+INSTANTIATE_TEST_SUITE_P(AllSets, ResourceSetsTest, ::testing::ValuesIn(kSets),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 // A sample of every set side by side, for people to look at the shapes the font gives them.
 TEST(ResourceScreenshotTest, WritesASampleOfEveryLanguage)
@@ -247,16 +245,14 @@ TEST(ResourceScreenshotTest, WritesASampleOfEveryLanguage)
     sheet.setPalette(QPalette(Qt::white));
     auto* grid = new QGridLayout(&sheet);
     int row = 0;
-    QStringList sets = kLanguages;
-    sets.append(kBuiltIn);
-    for (const QString& set : sets) {
+    for (const std::string& set : kSets) {
         platform::LibraryHandle library =
             set == kBuiltIn ? nullptr : ResourceModule::LoadLanguageLibrary(LibraryPath(set));
         if (set == kBuiltIn) {
             ResourceModule::UseBuiltInSet();
         }
         const QStringList cells = {
-            set,
+            QString::fromStdString(set),
             ResourceModule::String(130) + "\n" + ResourceModule::String(136) + "\n" +
                 ResourceModule::String(137),
             ResourceModule::String(155) + "\n" + ResourceModule::String(150) + "\n" +
@@ -281,7 +277,7 @@ TEST(ResourceScreenshotTest, WritesASampleOfEveryLanguage)
 // The word a user reads on the buttons of every box, and the title, per library.
 struct LanguageSample
 {
-    QString language;
+    std::string language;
     QString ok;
     QString cancel;
 };
@@ -298,7 +294,7 @@ TEST_P(ResourceLibraryTest, HandsOverItsOwnLanguage)
     platform::LibraryHandle library =
         ResourceModule::LoadLanguageLibrary(LibraryPath(sample.language));
     ASSERT_NE(library, nullptr);
-    EXPECT_EQ(ResourceModule::Language(), sample.language);
+    EXPECT_EQ(ResourceModule::Language(), QString::fromStdString(sample.language));
     EXPECT_EQ(ResourceModule::String(198), sample.ok);
     EXPECT_EQ(ResourceModule::String(199), sample.cancel);
     EXPECT_EQ(ResourceModule::String(57344), QString("TARV Post Log Viewer"));
@@ -315,9 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LanguageSample{"KO", "확인", "취소"}, LanguageSample{"RU", "ОК", "Отмена"},
                       LanguageSample{"SC", "确定", "取消"}, LanguageSample{"TC", "確定", "取消"},
                       LanguageSample{"TH", "ตกลง", "ยกเลิก"}),
-    [](const ::testing::TestParamInfo<LanguageSample>& info) {
-        return info.param.language.toStdString();
-    });
+    [](const ::testing::TestParamInfo<LanguageSample>& info) { return info.param.language; });
 
 // A library that is missing or is no library at all leaves the texts that were current.
 TEST(ResourceFallbackTest, KeepsTheCurrentSetWhenALibraryCannotBeUsed)
