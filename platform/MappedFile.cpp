@@ -94,6 +94,11 @@ bool MappedFile::Open(std::FILE* stream)
         m_regionSize = RoundUp(m_size);
         m_region = MapHugePageBlock(m_regionSize);
         m_data = static_cast<char*>(m_region);
+        // The last, partly used huge page would hold up to 2 MiB of nothing.
+        const std::size_t whole = m_size / kHugePageSize * kHugePageSize;
+        if (m_data != nullptr && whole < m_regionSize) {
+            ::madvise(m_data + whole, m_regionSize - whole, MADV_NOHUGEPAGE);
+        }
     }
     if (m_data == nullptr) {
         Release();
@@ -154,7 +159,8 @@ bool MappedFile::HasSizeOf(std::FILE* stream) const
 
 void MappedFile::DropBefore(std::size_t offset)
 {
-    const std::size_t length = std::min(offset, m_read) / kHugePageSize * kHugePageSize;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t length = page > 0 ? std::min(offset, m_read) / page * page : 0;
     if (m_region != nullptr && length > 0) {
         ::madvise(m_region, length, MADV_DONTNEED);
     }
