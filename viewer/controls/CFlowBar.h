@@ -18,8 +18,8 @@ public:
     explicit CFlowBar(QWidget* parent = nullptr);
     ~CFlowBar() override;
 
-    // Fits the panel to the pane and lays it out; the main frame calls it after each added
-    // thumbnail.
+    // Lays the panel out (the pane's own layout keeps it on the client area); the main frame
+    // calls it after each added thumbnail.
     void AdjustLayout();
 
     std::unique_ptr<CFlowPanel> m_pPanel;

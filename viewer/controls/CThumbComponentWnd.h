@@ -19,7 +19,8 @@ public:
     static void SetMainWindow(QObject* mainWindow);
     static QObject* MainWindow();
 
-    // The component's window and a new button in it (sized at the first MoveToRect).
+    // The component's window and a new button in it (sized at the first MoveToRect); false,
+    // with no button, without a parent.
     bool Create(QWidget* parent) override;
     void DestroyContents() override;
     // The component's window, then the button inside it, 2 pixels in at the left and top.

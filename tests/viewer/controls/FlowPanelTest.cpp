@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <string>
 
 using controls::ScrollCode;
@@ -102,6 +103,11 @@ const ScrollCase kScrollCases[] = {
     {"BottomIsKeptAtLimit", 0, ScrollCode::Bottom, 0, 481},
     {"EndScrollKeeps", 30, ScrollCode::EndScroll, 99, 30},
 };
+
+void PrintTo(const ScrollCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PanelScrollTest : public FlowPanelTest, public testing::WithParamInterface<ScrollCase>
 {};
