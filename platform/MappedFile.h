@@ -45,8 +45,8 @@ public:
     // True while the file open as `stream` still has the size it had when it was opened.
     bool HasSizeOf(std::FILE* stream) const;
 
-    // Gives the memory of the bytes before `offset` back to the system. They must not be read
-    // again: they then read as zero bytes.
+    // Gives the memory of the bytes before `offset` back to the system (large files only).
+    // They must not be read again: they may then read as zero bytes.
     void DropBefore(std::size_t offset);
 
     static constexpr std::size_t kBlockSize = std::size_t{8} << 20;

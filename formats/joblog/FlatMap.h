@@ -21,7 +21,7 @@
 // Random for each process, fixed while it runs.
 struct HashSeed
 {
-    std::uint64_t add;
+    std::uint64_t secret;
     std::uint64_t multiply; // odd
 };
 
@@ -147,7 +147,7 @@ private:
         if (!m_keyed) {
             mixed *= 0x9E3779B97F4A7C15ull;
         } else {
-            mixed = (mixed ^ m_seed.add) * m_seed.multiply;
+            mixed = (mixed ^ m_seed.secret) * m_seed.multiply;
             mixed = (mixed ^ (mixed >> 30)) * 0xBF58476D1CE4E5B9ull;
             mixed = (mixed ^ (mixed >> 27)) * 0x94D049BB133111EBull;
             mixed ^= mixed >> 31;

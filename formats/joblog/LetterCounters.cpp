@@ -35,7 +35,7 @@ std::uint64_t LetterCounters::HashOf(std::string_view text)
         }
     }
     // Keyed with the process's secret: texts chosen to share one hash would crowd one place.
-    std::uint64_t hash = 0xCBF29CE484222325ull ^ ProcessHashSeed().add;
+    std::uint64_t hash = 0xCBF29CE484222325ull ^ ProcessHashSeed().secret;
     for (const char c : text) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
     }
