@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -52,6 +53,17 @@ Folder::~Folder()
     Close();
 }
 
+Folder::Folder(Folder&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+
+Folder& Folder::operator=(Folder&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
 void Folder::Close()
 {
     if (m_fd >= 0) {
@@ -77,6 +89,69 @@ bool Folder::Open(const std::string& path, FinalLink link)
         O_RDONLY | O_DIRECTORY | O_CLOEXEC | (link == FinalLink::Refuse ? O_NOFOLLOW : 0);
     m_fd = ::open(target.c_str(), flags);
     return m_fd >= 0;
+}
+
+bool Folder::OpenWithoutLinks(const std::string& path, std::string& leaf)
+{
+    Close();
+    leaf.clear();
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        return false;
+    }
+    // Parts are passed through with O_PATH, which needs no read permission on the way.
+    constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    Folder at;
+    at.m_fd = ::open(path.front() == '/' ? "/" : ".", kPassFlags);
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (at.m_fd >= 0 && start < path.size()) {
+        std::size_t end = path.find('/', start);
+        end = end == std::string::npos ? path.size() : end;
+        const std::string part = path.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        Folder next;
+        next.m_fd = ::openat(at.m_fd, part.c_str(), kPassFlags);
+        at = std::move(next);
+        if (part == "..") {
+            if (!names.empty()) {
+                names.pop_back();
+            }
+        } else {
+            names.push_back(part);
+        }
+    }
+    if (at.m_fd < 0) {
+        return false;
+    }
+    m_fd = ::openat(at.m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd >= 0 && !names.empty()) {
+        leaf = std::move(names.back());
+    }
+    return m_fd >= 0;
+}
+
+bool Folder::OpenParentOf(const Folder& child)
+{
+    Close();
+    if (child.m_fd >= 0) {
+        m_fd = ::openat(child.m_fd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    }
+    return m_fd >= 0;
+}
+
+bool Folder::GetIdentity(FolderIdentity& identity) const
+{
+    struct statx info = {};
+    if (m_fd < 0 || ::statx(m_fd, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &info) != 0) {
+        return false;
+    }
+    identity.device = (std::uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
+    identity.inode = info.stx_ino;
+    identity.mount = (info.stx_mask & STATX_MNT_ID) != 0 ? info.stx_mnt_id : 0;
+    return true;
 }
 
 bool Folder::OpenChild(std::string_view name, Folder& child) const

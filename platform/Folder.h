@@ -2,11 +2,30 @@
 // below it goes through that handle, so a symbolic link planted inside is never walked into.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
+
+// Which folder an open folder is, and on which mount it lies.
+struct FolderIdentity
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t mount = 0; // the mount's id where the system tells it, else 0
+
+    bool IsSameFolder(const FolderIdentity& other) const
+    {
+        return device == other.device && inode == other.inode;
+    }
+    // Another device, or another mount of the same device (a bind mount), is not.
+    bool IsSameFileSystem(const FolderIdentity& other) const
+    {
+        return device == other.device && mount == other.mount;
+    }
+};
 
 struct FolderEntry
 {
@@ -28,8 +47,19 @@ public:
     ~Folder();
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
+    Folder(Folder&& other) noexcept;
+    Folder& operator=(Folder&& other) noexcept;
 
     bool Open(const std::string& path, FinalLink link);
+    // Opens `path` without following a link in any of its parts: each part is opened from the
+    // one before it, "." and ".." as they come. With no link on the way, ".." is the part
+    // before, so the folder is the one the text names. `leaf` gets the folder's name in its
+    // parent, empty when the path names none ("/", ".", "..", or parts that cancel out).
+    bool OpenWithoutLinks(const std::string& path, std::string& leaf);
+    // Opens the folder that holds `child` (its "..").
+    bool OpenParentOf(const Folder& child);
+    bool IsOpen() const { return m_fd >= 0; }
+    bool GetIdentity(FolderIdentity& identity) const;
     // Opens the sub-folder `name` of this folder; a link there never opens.
     bool OpenChild(std::string_view name, Folder& child) const;
     void Close();

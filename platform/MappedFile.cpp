@@ -10,6 +10,45 @@
 #include <unistd.h>
 
 namespace platform {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+std::size_t RoundUp(std::size_t size)
+{
+    return (size + kHugePageSize - 1) / kHugePageSize * kHugePageSize;
+}
+
+} // namespace
+
+void* MapHugePageBlock(std::size_t length)
+{
+    // Over-map by one huge page, then trim both ends so the block starts on a boundary.
+    void* raw = ::mmap(nullptr, length + kHugePageSize, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) {
+        return nullptr;
+    }
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::size_t head = RoundUp(start) - start;
+    char* block = static_cast<char*>(raw) + head;
+    if (head != 0) {
+        ::munmap(raw, head);
+    }
+    ::munmap(block + length, kHugePageSize - head);
+    ::madvise(block, length, MADV_HUGEPAGE); // only advice: failure leaves normal pages
+    return block;
+}
 
 MappedFile::~MappedFile()
 {
@@ -18,76 +57,113 @@ MappedFile::~MappedFile()
 
 void MappedFile::Release()
 {
-    if (m_mapping != nullptr) {
-        ::munmap(m_mapping, m_size);
-        m_mapping = nullptr;
+    if (m_region != nullptr) {
+        ::munmap(m_region, m_regionSize);
     }
-    m_copy.reset();
+    m_region = nullptr;
+    m_regionSize = 0;
+    m_heap.reset();
     m_data = nullptr;
     m_size = 0;
+    m_read = 0;
+    m_fd = -1;
+    m_failed = false;
+}
+
+bool MappedFile::Open(std::FILE* stream)
+{
+    Release();
+    const int fd = stream != nullptr ? ::fileno(stream) : -1;
+    struct stat info = {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::uintmax_t>(info.st_size) >
+            std::numeric_limits<std::size_t>::max() - 2 * kHugePageSize) {
+        return false;
+    }
+    m_size = static_cast<std::size_t>(info.st_size);
+    if (m_size == 0) {
+        return true;
+    }
+    m_fd = fd;
+    // Small files gain nothing from a huge page. The sanitizer watches heap blocks only: there
+    // it sees every read past the bytes.
+    if (kAddressSanitizer || m_size < kHugePageSize) {
+        m_heap.reset(new (std::nothrow) char[m_size]);
+        m_data = m_heap.get();
+    } else {
+        m_regionSize = RoundUp(m_size);
+        m_region = MapHugePageBlock(m_regionSize);
+        m_data = static_cast<char*>(m_region);
+        // The last, partly used huge page would hold up to 2 MiB of nothing.
+        const std::size_t whole = m_size / kHugePageSize * kHugePageSize;
+        if (m_data != nullptr && whole < m_regionSize) {
+            ::madvise(m_data + whole, m_regionSize - whole, MADV_NOHUGEPAGE);
+        }
+    }
+    if (m_data == nullptr) {
+        Release();
+        return false;
+    }
+    return true;
+}
+
+bool MappedFile::ReadBlock(std::size_t most)
+{
+    if (m_fd < 0 || m_failed || m_read >= m_size) {
+        return false;
+    }
+    const std::size_t want = std::min(std::max<std::size_t>(most, 1), m_size - m_read);
+    std::size_t done = 0;
+    while (done < want) {
+        const ssize_t got =
+            ::pread(m_fd, m_data + m_read + done, want - done, static_cast<off_t>(m_read + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            m_failed = true; // a read error, or the file shrank since it was measured
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    m_read += done;
+    if (m_read == m_size) {
+        m_fd = -1;
+        if (m_region != nullptr) {
+            ::mprotect(m_region, m_regionSize, PROT_READ);
+        }
+    }
+    return true;
+}
+
+bool MappedFile::Load(std::FILE* stream)
+{
+    if (!Open(stream)) {
+        return false;
+    }
+    while (ReadBlock()) {
+    }
+    if (!IsComplete()) {
+        Release();
+        return false;
+    }
+    return true;
+}
+
+bool MappedFile::HasSizeOf(std::FILE* stream) const
+{
+    struct stat info = {};
+    return stream != nullptr && ::fstat(::fileno(stream), &info) == 0 &&
+           static_cast<std::uintmax_t>(info.st_size) == m_size;
 }
 
 void MappedFile::DropBefore(std::size_t offset)
 {
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    if (m_mapping == nullptr || page == 0) {
-        return;
+    const std::size_t length = page > 0 ? std::min(offset, m_read) / page * page : 0;
+    if (m_region != nullptr && length > 0) {
+        ::madvise(m_region, length, MADV_DONTNEED);
     }
-    const std::size_t length = std::min(offset, m_size) / page * page;
-    if (length > 0) {
-        ::madvise(m_mapping, length, MADV_DONTNEED);
-    }
-}
-
-bool MappedFile::Load(std::FILE* stream, FileLoad how)
-{
-    Release();
-    if (stream == nullptr) {
-        return false;
-    }
-    const int fd = ::fileno(stream);
-    struct stat info = {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
-        static_cast<std::uintmax_t>(info.st_size) > std::numeric_limits<std::size_t>::max()) {
-        return false;
-    }
-    const auto size = static_cast<std::size_t>(info.st_size);
-    if (size == 0) {
-        return true;
-    }
-    if (how == FileLoad::Map) {
-        void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (mapping != MAP_FAILED) {
-            m_mapping = mapping;
-            m_data = static_cast<const char*>(mapping);
-            m_size = size;
-            return true;
-        }
-    }
-    std::unique_ptr<char[]> copy;
-    try {
-        copy = std::make_unique_for_overwrite<char[]>(size);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, copy.get() + done, size - done, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return false;
-        }
-        if (got == 0) {
-            break; // the file shrank since it was measured: keep what is there
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    m_copy = std::move(copy);
-    m_data = m_copy.get();
-    m_size = done;
-    return true;
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -23,19 +24,30 @@ int OpenFlags(const char* mode)
     }
 }
 
-std::FILE* OpenLocked(const std::string& path, const char* mode, int lock)
+// Opened without waiting for a writer of a pipe or the readiness of a device, then refused
+// unless it is a plain file; only then does the descriptor block as usual.
+bool OpenedRegularFile(int fd)
+{
+    struct stat info = {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flags != -1 &&
+           ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+std::FILE* OpenLocked(const std::string& path, const char* mode, int lock, bool regularOnly)
 {
     const int flags = OpenFlags(mode);
     if (flags < 0) {
         return nullptr;
     }
     // Truncation waits until the lock is ours, so a refused writer destroys nothing.
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0), 0666);
     if (fd < 0) {
         return nullptr;
     }
     // The lock belongs to the open file description, so fclose releases it.
-    if (::flock(fd, lock | LOCK_NB) != 0 || (mode[0] == 'w' && ::ftruncate(fd, 0) != 0)) {
+    if ((regularOnly && !OpenedRegularFile(fd)) || ::flock(fd, lock | LOCK_NB) != 0 ||
+        (mode[0] == 'w' && ::ftruncate(fd, 0) != 0)) {
         ::close(fd);
         return nullptr;
     }
@@ -50,12 +62,12 @@ std::FILE* OpenLocked(const std::string& path, const char* mode, int lock)
 
 std::FILE* OpenDenyWrite(const std::string& path, const char* mode)
 {
-    return OpenLocked(path, mode, LOCK_SH);
+    return OpenLocked(path, mode, LOCK_SH, true);
 }
 
 std::FILE* OpenExclusive(const std::string& path, const char* mode)
 {
-    return OpenLocked(path, mode, LOCK_EX);
+    return OpenLocked(path, mode, LOCK_EX, false);
 }
 
 } // namespace platform

@@ -7,7 +7,8 @@
 namespace platform {
 
 // Opens `path` with the stdio `mode` and keeps writers of this program out while it is open
-// (a shared advisory lock). Fails (nullptr) when a writer holds the file.
+// (a shared advisory lock). Fails (nullptr) when a writer holds the file, and for anything
+// but a plain file: a pipe or a device is refused without waiting on it.
 std::FILE* OpenDenyWrite(const std::string& path, const char* mode);
 
 // Opens `path` with the stdio `mode` for writing, refusing while any deny-write reader or

@@ -1,7 +1,9 @@
 #include "formats/archive/CCheckTampering.h"
 
+#include "platform/FileSystem.h"
 #include "platform/SharedFile.h"
 
+#include <algorithm>
 #include <openssl/evp.h>
 #include <sys/stat.h>
 
@@ -13,6 +15,16 @@ constexpr long long kDigestFileSize = 16;
 bool IsUsablePath(const std::string& path)
 {
     return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// The size of the open plain file, or -1.
+long long FileSize(std::FILE* file)
+{
+    struct stat info = {};
+    if (file == nullptr || ::fstat(::fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
+    }
+    return static_cast<long long>(info.st_size);
 }
 
 } // namespace
@@ -54,18 +66,16 @@ int CCheckTampering::Verify(const std::string& digestPath, const std::string& da
 
 int CCheckTampering::ReadDigestFile(const std::string& path, Digest& digest)
 {
-    if (!IsUsablePath(path)) {
+    // A pipe or a device could block the open or never end.
+    if (!IsUsablePath(path) || !platform::IsRegularFile(path)) {
         return -1;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::OpenDenyWrite(path, "rb");
     if (file == nullptr) {
         return -1;
     }
-    struct stat info
-    {};
     Digest bytes{};
-    const bool ok = ::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) &&
-                    static_cast<long long>(info.st_size) == kDigestFileSize &&
+    const bool ok = FileSize(file) == kDigestFileSize &&
                     std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
     std::fclose(file);
     if (!ok) {
@@ -79,11 +89,13 @@ int CCheckTampering::HashFileMD5(const std::string& path, Digest& digest)
 {
     // A direct second call must not lose the handles of the first.
     ReleaseHandles();
-    if (!IsUsablePath(path)) {
+    if (!IsUsablePath(path) || !platform::IsRegularFile(path)) {
         return -1;
     }
     m_hFile = platform::OpenDenyWrite(path, "rb");
-    if (m_hFile == nullptr) {
+    // The bytes the file holds now are the ones hashed, even when it grows meanwhile.
+    const long long fileSize = FileSize(m_hFile);
+    if (fileSize < 0) {
         return -1;
     }
     m_hProv = EVP_MD_fetch(nullptr, "MD5", nullptr);
@@ -95,17 +107,14 @@ int CCheckTampering::HashFileMD5(const std::string& path, Digest& digest)
         return -1;
     }
     std::array<unsigned char, kReadPieceSize> piece{};
-    for (;;) {
-        const std::size_t n = std::fread(piece.data(), 1, piece.size(), m_hFile);
-        if (n == 0) {
-            if (std::ferror(m_hFile) != 0) {
-                return -1;
-            }
-            break;
+    for (long long left = fileSize; left > 0;) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min(left, static_cast<long long>(piece.size())));
+        const std::size_t n = std::fread(piece.data(), 1, want, m_hFile);
+        if (n == 0 || EVP_DigestUpdate(m_hHash, piece.data(), n) != 1) {
+            return -1; // a read error, or the file shrank while it was read
         }
-        if (EVP_DigestUpdate(m_hHash, piece.data(), n) != 1) {
-            return -1;
-        }
+        left -= static_cast<long long>(n);
     }
     Digest value{};
     unsigned int size = 0;

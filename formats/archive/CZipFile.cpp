@@ -190,9 +190,9 @@ int CZipFile::ExtractArchive(const std::string& archivePath,
         ran = true;
         const int result =
             archiver != nullptr ? RunCommand(*archiver, command) : kArchiverInternalError;
-        if (result == kArchiverOk) {
-            std::vector<std::string> listed;
-            ListFilesRecursive(destination, listed);
+        // A list that misses a file would pass for a whole extraction: that is a failure.
+        std::vector<std::string> listed;
+        if (result == kArchiverOk && ListFilesRecursive(destination, listed)) {
             ClearFileList();
             m_files = std::move(listed);
             return 0;

@@ -26,8 +26,9 @@ public:
     static int TestArchivePassword(const std::string& archivePath, const std::string& password);
     // Extracts into `destination`, which may hold at most one file and no folder. 0, and
     // m_files lists every file below the destination; -2 bad argument or destination; -6 wrong
-    // or missing password; -1 any other failure, after which the destination is emptied (the
-    // folder itself stays) and m_files keeps the previous list. Runs on the open thread.
+    // or missing password; -1 any other failure (a list of the files that cannot be complete
+    // included), after which the destination is emptied (the folder itself stays) and m_files
+    // keeps the previous list. Runs on the open thread.
     int ExtractArchive(const std::string& archivePath, std::optional<std::string_view> password,
                        const std::string& destination);
     void ClearFileList();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -19,7 +20,7 @@ bool IsDotEntry(std::string_view name)
     return name == "." || name == "..";
 }
 
-std::string ChildPath(const std::string& folder, std::string_view name)
+std::string ChildPath(std::string_view folder, std::string_view name)
 {
     std::string path;
     path.reserve(folder.size() + 1 + name.size());
@@ -59,49 +60,81 @@ platform::PathKind FirstFound(const std::string& path)
     return entries.front().isFolder ? platform::PathKind::Folder : platform::PathKind::File;
 }
 
-void DeleteEntries(const platform::Folder& dir, const std::string& path, const std::string& keep,
-                   bool& failed)
+// One folder on the way down: its entries, read at once, and how far they are visited.
+struct WalkFrame
 {
+    platform::Folder dir; // closed while the frame is far above the deepest one
+    platform::FolderIdentity identity;
     std::vector<platform::FolderEntry> entries;
-    dir.List(kAllEntries, entries);
-    for (const platform::FolderEntry& entry : entries) {
-        if (IsDotEntry(entry.name)) {
-            continue;
-        }
-        if (entry.isFolder && !entry.isLink) {
-            const std::string child = ChildPath(path, entry.name);
-            platform::Folder sub;
-            // A sub-folder that cannot be opened is left as it is, like an unreadable top.
-            if (dir.OpenChild(entry.name, sub)) {
-                DeleteEntries(sub, child, keep, failed);
-                sub.Close();
-                if (child != keep && !dir.RemoveFolder(entry.name)) {
-                    failed = true;
-                }
-            }
-        } else if (!dir.RemoveFile(entry.name)) {
-            failed = true;
-        }
-    }
-}
+    std::size_t next = 0;
+    std::size_t pathLength = 0; // its path is the walk's path cut to this length
+};
 
-void CollectFiles(const platform::Folder& dir, const std::string& path,
-                  const std::vector<platform::FolderEntry>& entries, std::vector<std::string>& list)
+// However deep the tree, the walk holds no more folders open than this: a folder further up
+// is opened again from below ("..") when the walk comes back to it.
+constexpr std::size_t kOpenFoldersAtMost = 16;
+
+// Walks the folders below `top` depth first, each in listing order, never into a link or into
+// another file system than the top's. Every entry that is not walked into (a file, or a link,
+// whatever it leads to) goes to onEntry(dir, dirPath, entry); a sub-folder whose entries have
+// all been visited to onFolderDone(dir, path, name), `dir` being its parent. False when
+// anything was passed over: a sub-folder that could not be opened or read, or that lies on
+// another file system. A walk that cannot find its way back up stops there; `top` is then
+// closed.
+template <typename OnEntry, typename OnFolderDone>
+bool WalkTree(platform::Folder& top, const std::string& topPath, OnEntry&& onEntry,
+              OnFolderDone&& onFolderDone)
 {
-    for (const platform::FolderEntry& entry : entries) {
+    WalkFrame root;
+    if (!top.GetIdentity(root.identity) || !top.List(kAllEntries, root.entries)) {
+        return false;
+    }
+    root.dir = std::move(top);
+    std::string path = topPath;
+    root.pathLength = path.size();
+    std::vector<WalkFrame> stack;
+    stack.push_back(std::move(root));
+    bool complete = true;
+    while (stack.size() > 1 || stack.back().next < stack.back().entries.size()) {
+        WalkFrame& frame = stack.back();
+        if (frame.next == frame.entries.size()) {
+            WalkFrame done = std::move(frame);
+            stack.pop_back();
+            WalkFrame& parent = stack.back();
+            platform::FolderIdentity found;
+            if (!parent.dir.IsOpen() &&
+                (!parent.dir.OpenParentOf(done.dir) || !parent.dir.GetIdentity(found) ||
+                 !found.IsSameFolder(parent.identity))) {
+                return false; // moved away meanwhile: nothing below can be trusted
+            }
+            onFolderDone(parent.dir, path, parent.entries[parent.next - 1].name);
+            path.resize(parent.pathLength);
+            continue;
+        }
+        const platform::FolderEntry& entry = frame.entries[frame.next++];
         if (IsDotEntry(entry.name)) {
             continue;
         }
-        if (!entry.isFolder) {
-            list.push_back(ChildPath(path, entry.name));
+        if (!entry.isFolder || entry.isLink) {
+            onEntry(frame.dir, path, entry);
             continue;
         }
-        platform::Folder sub;
-        std::vector<platform::FolderEntry> below;
-        if (!entry.isLink && dir.OpenChild(entry.name, sub) && sub.List(kAllEntries, below)) {
-            CollectFiles(sub, ChildPath(path, entry.name), below, list);
+        WalkFrame child;
+        if (!frame.dir.OpenChild(entry.name, child.dir) || !child.dir.GetIdentity(child.identity) ||
+            !child.identity.IsSameFileSystem(stack.front().identity) ||
+            !child.dir.List(kAllEntries, child.entries)) {
+            complete = false;
+            continue;
+        }
+        path.append("/").append(entry.name);
+        child.pathLength = path.size();
+        stack.push_back(std::move(child));
+        if (stack.size() > kOpenFoldersAtMost) {
+            stack[stack.size() - 1 - kOpenFoldersAtMost].dir.Close();
         }
     }
+    top = std::move(stack.front().dir);
+    return complete;
 }
 
 // Runs `work`; memory running out gives `onFailure` instead of an exception.
@@ -158,12 +191,23 @@ bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& lis
 {
     return Guarded(false, [&] {
         platform::Folder dir;
-        std::vector<platform::FolderEntry> entries;
-        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Follow) ||
-            !dir.List(kAllEntries, entries) || entries.empty()) {
+        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Follow)) {
             return false;
         }
-        CollectFiles(dir, folder, entries, list);
+        // Links to folders are not listed.
+        std::vector<std::string> files;
+        const auto collect = [&files](const platform::Folder&, std::string_view dirPath,
+                                      const platform::FolderEntry& entry) {
+            if (!entry.isFolder) {
+                files.push_back(ChildPath(dirPath, entry.name));
+            }
+        };
+        const auto nothing = [](const platform::Folder&, std::string_view, std::string_view) {};
+        if (!WalkTree(dir, folder, collect, nothing)) {
+            return false;
+        }
+        list.insert(list.end(), std::make_move_iterator(files.begin()),
+                    std::make_move_iterator(files.end()));
         return true;
     });
 }
@@ -200,13 +244,31 @@ void DeleteFolderTree(const std::string& folder, const std::string& keep, bool& 
 {
     const bool completed = Guarded(false, [&] {
         platform::Folder dir;
-        if (folder.empty() || !dir.Open(folder, platform::FinalLink::Refuse)) {
+        std::string leaf;
+        if (folder.empty() || !dir.OpenWithoutLinks(folder, leaf)) {
             return true;
         }
-        DeleteEntries(dir, folder, keep, failed);
-        dir.Close();
-        if (folder != keep && !platform::RemoveEmptyFolder(folder)) {
+        // Folders go after their entries, unless a folder is the keep path.
+        const auto removeEntry = [&failed](const platform::Folder& parent, std::string_view,
+                                           const platform::FolderEntry& entry) {
+            if (!parent.RemoveFile(entry.name)) {
+                failed = true;
+            }
+        };
+        const auto removeFolder = [&](const platform::Folder& parent, std::string_view path,
+                                      std::string_view name) {
+            if (path != keep && !parent.RemoveFolder(name)) {
+                failed = true;
+            }
+        };
+        if (!WalkTree(dir, folder, removeEntry, removeFolder)) {
             failed = true;
+        }
+        if (folder != keep) {
+            platform::Folder parent;
+            if (leaf.empty() || !parent.OpenParentOf(dir) || !parent.RemoveFolder(leaf)) {
+                failed = true;
+            }
         }
         return true;
     });

@@ -22,7 +22,9 @@ bool ListFolderEntries(const std::string& folder, std::string_view mask, bool wa
 
 // Appends the paths of all files below `folder`, a sub-folder's files at the sub-folder's
 // place in the order; folders themselves are not listed. Links to folders are neither listed
-// nor walked into. Result as for ListFolderEntries.
+// nor walked into. False, list untouched, when the folder cannot be read or anything below it
+// was passed over: a sub-folder that cannot be opened or read, or one on another file system.
+// However deep the tree, only a few folders are open at a time.
 bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& list);
 
 // Counts the entries directly in `folder`, folders and others apart, and returns true;
@@ -37,9 +39,11 @@ bool FolderExists(const std::string& path);
 
 // Deletes everything below `folder`, read-only files included, then `folder` itself unless it
 // equals `keep` exactly (the same holds for every sub-folder). A symbolic link is removed as a
-// link and never followed, so nothing outside the tree is touched. Sets `failed` when any
-// deletion fails (the walk goes on), never clears it. A folder that cannot be read, or whose
-// last part is a link, is left alone without a failure.
+// link and never followed, so nothing outside the tree is touched; a folder on another file
+// system (a mount inside the tree) is left whole. Sets `failed` when anything stays behind (the
+// walk goes on), never clears it. A path with a link in any of its parts ("link/." and
+// "link/.." included) is left alone without a failure, as is one that names nothing. However
+// deep the tree, only a few folders are open at a time.
 void DeleteFolderTree(const std::string& folder, const std::string& keep, bool& failed);
 
 // Appends the names of the language libraries in the current folder

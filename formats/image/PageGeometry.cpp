@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <new>
 
 namespace formats {
@@ -96,8 +95,9 @@ bool FitToBox(int width, int height, int box, int resolutionX, int resolutionY, 
             newHeight *= resolutionX / resolutionY;
         }
     }
-    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    if (newWidth > kMax || newHeight > kMax) {
+    // Unequal resolutions widen a thumbnail, but never past a few boxes.
+    const std::int64_t most = std::int64_t{kThumbnailBoxesAtMost} * std::max(box, 1);
+    if (newWidth > most || newHeight > most) {
         return false;
     }
     fittedWidth = static_cast<int>(newWidth);

@@ -35,10 +35,14 @@ struct PageRotationWords
 // Clockwise angle (0, 90, 180 or 270) that brings the sub-page into reading orientation.
 int PageRotation(const PageRotationWords& words);
 
+// How far unequal resolutions may stretch a thumbnail: at most this many boxes on a side.
+inline constexpr int kThumbnailBoxesAtMost = 8;
+
 // The size of a `width` x `height` page fitted into a square `box`, each side at least 1 and at
 // most the box, then widened (or heightened) by the whole ratio of unequal resolutions, which
 // may take it beyond the box. A resolution below 1 corrects nothing. False for an empty page or
-// a corrected side beyond 32 bits.
+// a corrected side beyond kThumbnailBoxesAtMost boxes (a ratio of 1 x 5,000,000 dpi would
+// make a thumbnail gigabytes large).
 bool FitToBox(int width, int height, int box, int resolutionX, int resolutionY, int& fittedWidth,
               int& fittedHeight);
 

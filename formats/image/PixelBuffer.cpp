@@ -1,5 +1,7 @@
 #include "formats/image/PixelBuffer.h"
 
+#include "platform/MappedFile.h"
+
 #include <cstdlib>
 #include <sys/mman.h>
 #include <utility>
@@ -7,7 +9,7 @@
 namespace formats {
 namespace {
 
-constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+constexpr std::size_t kHugePageSize = platform::kHugePageSize;
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer watches only heap blocks: keep every buffer there in checked builds.
 constexpr std::size_t kMapThreshold = SIZE_MAX;
@@ -15,29 +17,6 @@ constexpr std::size_t kMapThreshold = SIZE_MAX;
 // Below this the heap is as quick and wastes no alignment slack.
 constexpr std::size_t kMapThreshold = kHugePageSize;
 #endif
-
-std::uint8_t* MapAligned(std::size_t length)
-{
-    // Over-map by one huge page, then trim both ends so the block starts on a boundary.
-    const std::size_t padded = length + kHugePageSize;
-    void* raw = ::mmap(nullptr, padded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) {
-        return nullptr;
-    }
-    const auto start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + kHugePageSize - 1) & ~(kHugePageSize - 1);
-    const std::size_t head = aligned - start;
-    const std::size_t tail = padded - head - length;
-    if (head != 0) {
-        ::munmap(raw, head);
-    }
-    if (tail != 0) {
-        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
-    }
-    auto* block = reinterpret_cast<std::uint8_t*>(aligned);
-    ::madvise(block, length, MADV_HUGEPAGE); // only advice: failure leaves normal pages
-    return block;
-}
 
 } // namespace
 
@@ -68,7 +47,7 @@ PixelBuffer PixelBuffer::Allocate(std::size_t bytes)
             return buffer;
         }
         const std::size_t length = (bytes + kHugePageSize - 1) & ~(kHugePageSize - 1);
-        buffer.m_data = MapAligned(length);
+        buffer.m_data = static_cast<std::uint8_t*>(platform::MapHugePageBlock(length));
         if (buffer.m_data != nullptr) {
             buffer.m_mappedLength = length;
         }

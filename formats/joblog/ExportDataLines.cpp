@@ -34,7 +34,7 @@ int ExportDataLines(const std::string& source, const std::string& destination)
     }
     // A copy, not a mapping: truncating the destination must not pull the bytes away.
     platform::MappedFile content;
-    const bool read = content.Load(in, platform::FileLoad::Copy);
+    const bool read = content.Load(in);
     std::fclose(in);
     if (!read) {
         return -1;

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
 #include "platform/SharedFile.h"
+#include "platform/Utf8.h"
 
 #include <array>
 #include <cstring>
@@ -76,6 +77,43 @@ std::size_t CountRows(std::string_view bytes)
     return count < most ? count : most;
 }
 
+// The title row is short; a first line that runs on beyond this is no title row.
+constexpr std::size_t kLongestTitleRow = std::size_t{64} << 10;
+
+// Whether the file can start with the title row: its first line (after a byte order mark)
+// has 12 or 13 commas and its field 0 holds the title. `bytes` is the start of the file, all
+// of it when `whole`.
+bool StartsWithTitleRow(std::string_view bytes, bool whole)
+{
+    if (bytes.starts_with(platform::kUtf8ByteOrderMark)) {
+        bytes.remove_prefix(platform::kUtf8ByteOrderMark.size());
+    }
+    const std::string_view head = bytes.substr(0, kLongestTitleRow + 1);
+    std::size_t end = head.find('\n');
+    if (end == std::string_view::npos) {
+        if (!whole || bytes.size() > kLongestTitleRow) {
+            return false;
+        }
+        end = bytes.size();
+    }
+    std::string_view line = bytes.substr(0, end);
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    std::array<std::string_view, kMaxCommas + 2> fields;
+    const std::size_t count = JobLogRows::CutFields(line, fields);
+    return (count == 13 || count == 14) && fields[0].find(kLogTitle) != std::string_view::npos;
+}
+
+// What cannot be a log is refused as soon as its block is read, before the rest: a NUL byte
+// (no text holds one), or a first line that is not a title row.
+bool MayBeLog(std::string_view read, std::string_view block, bool whole)
+{
+    const bool first = block.data() == read.data();
+    return block.find('\0') == std::string_view::npos &&
+           (!first || StartsWithTitleRow(read, whole));
+}
+
 } // namespace
 
 JobLogFile::JobLogFile() = default;
@@ -100,6 +138,10 @@ int JobLogFile::Load(const std::string& path)
         if (result == 0) {
             result = BuildRecords();
         }
+        // Changed by another program while it was read: the records may not match the log.
+        if (result == 0 && !m_pRows->IsFileWhole(m_pStream)) {
+            result = -1;
+        }
     }
     if (result != 0) {
         FreeRecords();
@@ -121,7 +163,7 @@ int JobLogFile::ReadLines(const std::string& path)
     }
     try {
         m_pRows = std::make_unique<JobLogRows>();
-        if (!m_pRows->Load(m_pStream)) {
+        if (!m_pRows->Load(m_pStream, MayBeLog)) {
             return -1;
         }
         const std::string_view bytes = m_pRows->Bytes();

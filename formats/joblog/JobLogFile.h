@@ -31,11 +31,13 @@ public:
     JobLogFile& operator=(const JobLogFile&) = delete;
 
     // 0 when the log was read, checked and turned into records; -1 otherwise (also for bytes
-    // that are not UTF-8). No rows are held afterwards; on failure no records either.
+    // that are not UTF-8, and when another program changed the file's size meanwhile). No
+    // rows are held afterwards; on failure no records either.
     int Load(const std::string& path);
 
     // Opens the log (deny-write) and reads every line, split, into m_pRows. 0 or -1; an empty
-    // file gives 0 and no rows.
+    // file gives 0 and no rows. What cannot be a log, a file with a NUL byte or whose first
+    // line is no title row, is refused at the block that shows it, before the rest is read.
     int ReadLines(const std::string& path);
     // Splits `line` at every comma (no quoting). The first line split fixes the comma count
     // (12 or 13); every later line must have the same. 0 or -1.

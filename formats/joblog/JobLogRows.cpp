@@ -21,10 +21,18 @@ std::uint64_t CommaBits(const char* at)
 
 } // namespace
 
-bool JobLogRows::Load(std::FILE* stream)
+bool JobLogRows::Load(std::FILE* stream, const BlockCheck& accept)
 {
     m_lines.clear();
-    return m_file.Load(stream, platform::FileLoad::Map);
+    if (!m_file.Open(stream)) {
+        return false;
+    }
+    for (std::size_t start = 0; m_file.ReadBlock(); start = Bytes().size()) {
+        if (!accept(Bytes(), Bytes().substr(start), m_file.IsComplete())) {
+            return false;
+        }
+    }
+    return m_file.IsComplete();
 }
 
 std::size_t JobLogRows::CutFields(std::string_view line, std::span<std::string_view> fields)

@@ -1,6 +1,6 @@
-// The rows of a job log, held compactly: the log's bytes once (mapped or copied), one view of
-// each row's line, and the fields cut out of a line when its row is asked for. Every stored
-// line was split once on the way in, so all rows have the same number of fields (13 or 14).
+// The rows of a job log, held compactly: the log's bytes once, one view of each row's line,
+// and the fields cut out of a line when its row is asked for. Every stored line was split once
+// on the way in, so all rows have the same number of fields (13 or 14).
 //
 //   const JobLogRows& rows = *reader.m_pRows;
 //   for (std::size_t i = 8; i < rows.size(); ++i) {
@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -40,13 +41,20 @@ private:
 class JobLogRows
 {
 public:
-    // Takes in the whole file open as `stream`; false when it cannot be read.
-    bool Load(std::FILE* stream);
+    // Takes in the whole file open as `stream`, block by block. After each block, `accept`
+    // sees all bytes read so far, the new block among them, and whether that was all; once it
+    // refuses, no further block is read. False when the file cannot be read, shrinks
+    // meanwhile, or is refused.
+    using BlockCheck =
+        std::function<bool(std::string_view read, std::string_view block, bool whole)>;
+    bool Load(std::FILE* stream, const BlockCheck& accept);
     std::string_view Bytes() const { return m_file.Bytes(); }
+    // True while the file open as `stream` still has the size it had when it was read.
+    bool IsFileWhole(std::FILE* stream) const { return m_file.HasSizeOf(stream); }
 
     // Room for `count` rows, so that appending never moves them.
     void Reserve(std::size_t count) { m_lines.reserve(count); }
-    // The bytes of the rows before `row` may leave memory; they stay readable (see MappedFile).
+    // The bytes of the rows before `row` may leave memory: those rows must not be read again.
     void DropRowsBefore(std::size_t row)
     {
         if (row < m_lines.size()) {

@@ -34,7 +34,8 @@ std::uint64_t LetterCounters::HashOf(std::string_view text)
             return value | (std::uint64_t{text.size()} << 52);
         }
     }
-    std::uint64_t hash = 0xCBF29CE484222325ull;
+    // Keyed with the process's secret: texts chosen to share one hash would crowd one place.
+    std::uint64_t hash = 0xCBF29CE484222325ull ^ ProcessHashSeed().secret;
     for (const char c : text) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
     }

@@ -1,5 +1,6 @@
 // The page decoder: one sub-page's raster bands into the reader's 4-bit planes, then composed,
 // fitted and turned into a finished page.
+#include "formats/common/NumberParsing.h"
 #include "formats/image/CBitmapData.h"
 #include "formats/image/PageGeometry.h"
 #include "formats/image/Stretch.h"
@@ -174,12 +175,26 @@ private:
     WorkBuffer m_lines; // its decoded lines
 };
 
-// Whether a 24-bit page of this size can be made at all (rows padded to 4 bytes, at most
-// 2^31 - 1 bytes in all, as CBitmapData takes them). Planes beyond that serve no page.
-bool FitsPageBitmap(std::int32_t width, std::int32_t height)
+// The largest page the printer can print: its largest sheet, 330 x 488 mm (13 x 19.2 in), with
+// a tenth more each way, at the highest resolution the job header gives (main or alternative),
+// counted at most 1,200 dpi. Either way round: at 600 dpi 8,576 x 12,688 pixels, at 1,200 dpi
+// 17,152 x 25,376 (1.3 GB as a 24-bit page). Beyond it no page, no plane is made.
+constexpr int kLargestSheetShortSide = 3630; // tenths of a millimetre
+constexpr int kLargestSheetLongSide = 5370;
+constexpr int kHighestResolution = 1200; // dots per inch
+
+bool IsPrintable(const tagDORNJOBHEADER* header, std::int32_t width, std::int32_t height)
 {
-    const std::int64_t stride = (std::int64_t{width} * 3 + 3) / 4 * 4;
-    return stride * height <= std::numeric_limits<std::int32_t>::max();
+    int resolution = 0;
+    if (header != nullptr) {
+        resolution = std::max({header->nResolutionX, header->nResolutionY, header->nAltResolutionX,
+                               header->nAltResolutionY});
+    }
+    if (resolution <= 0 || resolution > kHighestResolution) {
+        resolution = kHighestResolution;
+    }
+    return std::min(width, height) <= MmToPixels(kLargestSheetShortSide, resolution) &&
+           std::max(width, height) <= MmToPixels(kLargestSheetLongSide, resolution);
 }
 
 std::unique_ptr<CBitmapData> NewBitmap(int width, int height, int bitCount)
@@ -218,6 +233,16 @@ std::unique_ptr<tagDORNPAGEIMGINFO> DecodeSubPage(CDornComFile& reader, std::uin
     const bool fivePlanePath = header.nZCount == 5;
 
     formats::PostProgress(progress, 0);
+    // Sizes no printer makes, of the page or of its thumbnail, fail before any memory is taken.
+    int thumbnailWidth = 0;
+    int thumbnailHeight = 0;
+    if (!IsPrintable(&header, subPage.nPixelWidth, subPage.nPixelHeight) ||
+        !IsPrintable(&header, subPage.nAltPixelWidth, subPage.nAltPixelHeight) ||
+        (box != -1 &&
+         !formats::FitToBox(subPage.nPixelWidth, subPage.nPixelHeight, box, header.nResolutionX,
+                            header.nResolutionY, thumbnailWidth, thumbnailHeight))) {
+        return nullptr;
+    }
     if (!reader.AllocatePlanes()) {
         return nullptr;
     }
@@ -357,10 +382,10 @@ bool CDornComFile::AllocatePlanes()
         // New storage starts cleared.
         return plane->Create(width, height, 4);
     };
-    // A sub-page too large for any page bitmap would still get planes of gigabytes, cleared
-    // at every decode, before its page fails; such maxima fail here at once.
-    bool made = FitsPageBitmap(m_nMaxWidth, m_nMaxHeight) &&
-                FitsPageBitmap(m_nMaxAltWidth, m_nMaxAltHeight);
+    // A page beyond what the printer prints, a sibling of the page decoded included, would
+    // still get planes of gigabytes, cleared at every decode; such maxima fail here at once.
+    bool made = IsPrintable(m_pJobHeader.get(), m_nMaxWidth, m_nMaxHeight) &&
+                IsPrintable(m_pJobHeader.get(), m_nMaxAltWidth, m_nMaxAltHeight);
     try {
         // Also when a new job header asks for more planes than an earlier decode made.
         if (made && m_pColorPlanes.size() < count) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -127,6 +128,24 @@ TEST_F(CCheckTamperingTest, RefusesLogLockedByAWriter)
     ASSERT_NE(writer, nullptr);
     EXPECT_EQ(m_check.Verify(digest, log), -1);
     std::fclose(writer);
+    EXPECT_EQ(m_check.Verify(digest, log), 0);
+}
+
+// A pipe never ends while a writer holds it open and blocks its reader's open until one
+// comes; /dev/zero never ends: as digest file or as log they are refused, without waiting.
+TEST_F(CCheckTamperingTest, RefusesPipesAndDevicesWithoutWaiting)
+{
+    const std::string log = Log("job log\r\n");
+    const std::string digest = Digest(DigestBytes("79c0101e38d74319977d3954c1e4f1ad"));
+    const std::string pipe = m_temp / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& other : {pipe, std::string("/dev/zero")}) {
+        EXPECT_EQ(m_check.Verify(other, log), -1) << other;
+        EXPECT_EQ(m_check.Verify(digest, other), -1) << other;
+        CCheckTampering::Digest bytes{};
+        EXPECT_EQ(m_check.ReadDigestFile(other, bytes), -1) << other;
+        EXPECT_EQ(m_check.HashFileMD5(other, bytes), -1) << other;
+    }
     EXPECT_EQ(m_check.Verify(digest, log), 0);
 }
 

@@ -35,7 +35,22 @@ TEST(PageGeometryTest, FitToBoxLimitsAndCorrectsForResolution)
     int width = 0;
     int height = 0;
     EXPECT_FALSE(formats::FitToBox(0, 10, 120, 600, 600, width, height));
-    EXPECT_FALSE(formats::FitToBox(100, 100, 1000, 1, 9999999, width, height)); // > 32 bits
+    EXPECT_FALSE(formats::FitToBox(100, 100, 1000, 1, 9999999, width, height)); // > 8 boxes
+}
+
+// Resolutions of 1 x 5,000,000 dpi once turned a 120 box into 5,000,000 x 120 pixels (1.9 GB);
+// a thumbnail now stretches to eight boxes at most, and beyond that there is none.
+TEST(PageGeometryTest, ThumbnailsStretchNoFurtherThanEightBoxes)
+{
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(formats::FitToBox(1000, 1000, 120, 100, 800, width, height));
+    EXPECT_EQ(std::pair(width, height), std::pair(960, 120));
+    ASSERT_TRUE(formats::FitToBox(1000, 1000, 120, 800, 100, width, height));
+    EXPECT_EQ(std::pair(width, height), std::pair(120, 960));
+    EXPECT_FALSE(formats::FitToBox(1000, 1000, 120, 100, 900, width, height));
+    EXPECT_FALSE(formats::FitToBox(16, 19688, 120, 1, 5000000, width, height));
+    EXPECT_FALSE(formats::FitToBox(19688, 16, 120, 5000000, 1, width, height));
 }
 
 TEST(PageGeometryTest, RotateBitmapTurnsByQuartersOnly)

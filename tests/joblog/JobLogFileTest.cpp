@@ -7,6 +7,7 @@
 #include "tests/joblog/JobLogBuilder.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -284,6 +285,64 @@ TEST_F(JobLogFileTest, LoadFreesRowsAndLeavesTheLogLockedAgainstWriters)
     EXPECT_EQ(missing.Load(m_scratch / "missing.csv"), -1);
     EXPECT_EQ(missing.Load(m_scratch.Path().string()), -1) << "a folder is no log";
     EXPECT_EQ(missing.m_pStream, nullptr);
+}
+
+// The log is read while other programs may still change it (the deny-write lock binds only
+// this program): cut short after it was read, what was read stays intact, never a crash, and
+// Load sees that the file is no longer what it read.
+TEST_F(JobLogFileTest, ALogShrunkAfterReadingIsNeverTouchedAgain)
+{
+    Rows rows = ValidRows(true);
+    const Rows end = {rows.back()};
+    rows.pop_back();
+    std::string bytes = Join(rows);
+    const std::string suspended = Join(
+        {{"5", "2020/01/31 12:35:00", "Suspended", "", "", "", "", "", "", "", "", "", "", ""}});
+    while (bytes.size() < 65536) {
+        bytes += suspended;
+    }
+    const std::string path = m_scratch.Write("shrinks.csv", bytes + Join(end));
+    JobLogFile reader;
+    ASSERT_EQ(reader.ReadLines(path), 0);
+    std::filesystem::resize_file(path, 0);
+    EXPECT_EQ(reader.CheckFormat(), 0);
+    EXPECT_EQ(reader.BuildRecords(), 0);
+    EXPECT_FALSE(reader.m_pRows->IsFileWhole(reader.m_pStream)) << "Load would take it as whole";
+    Close(reader);
+}
+
+// A file of NUL bytes, or one whose first line is no title row, is refused from its first
+// block, however large it is: no more than that block is ever read.
+TEST_F(JobLogFileTest, WhatCannotBeALogIsRefusedBeforeTheRestIsRead)
+{
+    const std::uintmax_t huge = std::uintmax_t{3} << 29; // 1.5 GiB, of holes where possible
+    const std::string filler = "x,x,x,x,x,x,x,x,x,x,x,x,x\n";
+    std::string noTitle = Join(ValidRows(true)).substr(Join(ValidRows(true)).find('\n') + 1);
+    std::string oneLongLine(2 * platform::MappedFile::kBlockSize, 'x');
+    while (noTitle.size() < 2 * platform::MappedFile::kBlockSize) {
+        noTitle += filler;
+    }
+    struct Case
+    {
+        const char* what;
+        std::string start;
+        std::uintmax_t size;
+    };
+    const Case cases[] = {
+        {"only NUL bytes", "", huge},
+        {"NUL bytes after a good header", Join(ValidRows(true)), huge},
+        {"no title row", noTitle, noTitle.size()},
+        {"a first line far longer than a title row", oneLongLine, oneLongLine.size()},
+    };
+    for (const Case& c : cases) {
+        const std::string path = m_scratch.Write("not-a-log.csv", c.start);
+        std::filesystem::resize_file(path, c.size);
+        JobLogFile reader;
+        EXPECT_EQ(reader.ReadLines(path), -1) << c.what;
+        ASSERT_TRUE(reader.m_pRows) << c.what;
+        EXPECT_LE(reader.m_pRows->Bytes().size(), platform::MappedFile::kBlockSize) << c.what;
+        Close(reader);
+    }
 }
 
 } // namespace

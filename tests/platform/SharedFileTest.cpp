@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -48,6 +49,17 @@ TEST_F(SharedFileTest, MissingFileAndBadModeFail)
 {
     EXPECT_EQ(platform::OpenDenyWrite(m_scratch / "missing", "rb"), nullptr);
     EXPECT_EQ(platform::OpenDenyWrite(m_path, "x"), nullptr);
+}
+
+// A reader that checked the path first may still meet a pipe there (it was swapped in): the
+// open itself refuses it without waiting for a writer, and devices alike.
+TEST_F(SharedFileTest, ReadersRefusePipesAndDevicesWithoutWaiting)
+{
+    const std::string pipe = m_scratch / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(platform::OpenDenyWrite(pipe, "rb"), nullptr);
+    EXPECT_EQ(platform::OpenDenyWrite("/dev/zero", "rb"), nullptr);
+    EXPECT_EQ(platform::OpenDenyWrite(m_scratch.Path().string(), "r"), nullptr);
 }
 
 } // namespace
