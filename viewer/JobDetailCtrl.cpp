@@ -104,15 +104,7 @@ void JobDetailCtrl::OpenPageImage(int row, int column)
     const qulonglong number = text.toULongLong(&parsed, 10);
     document->m_nPageToOpen =
         parsed && number <= kNoNumber ? static_cast<std::uint32_t>(number) : 0;
-    if (!document->m_bHasPageImages || !document->LoadPrintImage()) {
-        return;
-    }
-    QWidget* mainWindow = CPYRNDoc::MainWindow();
-    if (mainWindow != nullptr) {
-        mainWindow->hide();
-    }
-    const PageWindowOpener& opener = PageWindow();
-    if ((!opener || !opener(*document)) && mainWindow != nullptr) {
-        mainWindow->show();
+    if (document->m_bHasPageImages && document->LoadPrintImage() && PageWindow()) {
+        PageWindow()(*document);
     }
 }

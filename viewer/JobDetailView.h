@@ -20,7 +20,7 @@ class JobDetailView : public QWidget, public DocumentView
 public:
     static constexpr unsigned kFormId = 313;
     // Where the sheet list starts, in pixels from the top: just below the form's texts in
-    // the form's original font, and lower when the font makes the texts reach further.
+    // the form's designed font, and lower when the font makes the texts reach further.
     static constexpr int kListTop = 120;
 
     explicit JobDetailView(QWidget* parent = nullptr);

@@ -1,7 +1,7 @@
 // Why: the filter dialog is the one place where a user says which rows to hide. "(Select All)"
-// must follow the user's clicks exactly as specified (and not the program's own changes), OK
-// must store exactly the unchecked items, and a stored choice must come back only on its own
-// column, never reaching past the list it was made for.
+// must follow the user's clicks (not the program's own changes), OK must store exactly the
+// unchecked items, and a stored choice must come back only on its own column, never reaching
+// past the list it was made for.
 #include "tests/viewer/JobSummaryTestSupport.h"
 #include "viewer/JobSummaryFilterDialog.h"
 

@@ -3,6 +3,7 @@
 // the mail's pages once each in the order met, whatever the user sorts or filters later, and
 // what it shows must never outlive or point into a log that has gone.
 #include "tests/viewer/JobSummaryTestSupport.h"
+#include "tools/SampleFolder.h"
 #include "viewer/controls/CFlowBar.h"
 
 namespace {
@@ -216,6 +217,29 @@ TEST_F(JobDetailViewTest, DoubleClickOnAPageNumberSetsThePageToOpen)
     EXPECT_EQ(windows, 0);
     EXPECT_TRUE(theApp.GetMainFrame()->isVisible());
     JobDetailCtrl::SetPageWindowOpener(previous);
+}
+
+TEST_F(JobDetailViewTest, DoubleClickOnAPageOfAJobWithPageImagesOpensItsWindow)
+{
+    samplejob::SampleFolderOptions options;
+    options.folder = m_scratch / "job";
+    options.log.mails = 1;
+    options.stream.resolution = 20;
+    ASSERT_EQ(samplejob::WriteSampleFolder(options), 0);
+    ASSERT_TRUE(
+        Document().OnOpenDocument(QString::fromStdString(options.folder + "/SampleJob.zip")));
+    theApp.ShowMailDetailView();
+    ASSERT_TRUE(Document().m_bPageImagesReady);
+    std::vector<std::uint32_t> opened;
+    const auto previous = JobDetailCtrl::SetPageWindowOpener([&opened](CPYRNDoc& document) {
+        opened.push_back(document.m_pPrintImage ? document.m_nPageToOpen : 0);
+        return true;
+    });
+    DoubleClickCell(SheetList(), 0, 5);
+    DoubleClickCell(SheetList(), 0, 2);
+    JobDetailCtrl::SetPageWindowOpener(previous);
+    EXPECT_EQ(opened, std::vector<std::uint32_t>({SheetList().GetItemText(0, 5).toUInt()}));
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 TEST_F(JobDetailViewTest, ActivationShowsThePaneOnlyWhenPagesAreReadyAndStartsOneRun)
