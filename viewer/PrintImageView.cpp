@@ -9,12 +9,56 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 using namespace PrintImageGeometry;
+
+namespace {
+
+// A band of fewer rows is not worth a thread of its own.
+constexpr int kMinBandRows = 32;
+constexpr unsigned kMaxBands = 8;
+
+// The region stretch of `area` in horizontal bands, one per processor: each pixel depends
+// only on the source under it, so the bands together are the area's stretch. The page is only
+// read meanwhile; the calling thread waits for all bands.
+bool StretchInBands(const CBitmapData& page, const DeviceRect& target,
+                    const formats::StretchArea& area, std::uint8_t* pixels, std::size_t stride)
+{
+    const int bands = std::clamp(
+        area.height / kMinBandRows, 1,
+        static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxBands)));
+    std::vector<char> done(static_cast<std::size_t>(bands), 0);
+    const auto stretch = [&](int band) {
+        const std::int32_t top = area.height * band / bands;
+        const std::int32_t bottom = area.height * (band + 1) / bands;
+        const formats::StretchArea rows{area.x, area.y + top, area.width, bottom - top};
+        done[static_cast<std::size_t>(band)] = formats::StretchHalftoneRegion(
+            page, target.Width(), target.Height(), rows, pixels + top * stride, stride);
+    };
+    std::vector<std::thread> helpers;
+    for (int band = 1; band < bands; ++band) {
+        try {
+            helpers.emplace_back(stretch, band);
+        } catch (const std::system_error&) {
+            stretch(band); // no thread to be had: this one does it
+        }
+    }
+    stretch(0);
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    return std::all_of(done.begin(), done.end(), [](char ok) { return ok != 0; });
+}
+
+} // namespace
 
 PrintImageView::PrintImageView(CPYRNDoc* document, QWidget* parent)
     : QAbstractScrollArea(parent), m_pDocument(document)
@@ -120,12 +164,19 @@ void PrintImageView::OnDraw(QPainter& painter, const QRect& area)
         return;
     }
     const PageMapping mapping = OnPrepareDC();
-    painter.fillRect(area, palette().color(QPalette::Dark));
     const tagDORNPAGEIMGINFO* image = m_pDocument->m_pPrintImage.get();
+    const QSize page = PageSize();
+    // The background where no page pixel will lie.
+    QRegion background(area);
+    if (image != nullptr && image->pBitmap) {
+        background -= mapping.PageRect(page).Intersected(area);
+    }
+    for (const QRect& rect : background) {
+        painter.fillRect(rect, palette().color(QPalette::Dark));
+    }
     if (image == nullptr) {
         return;
     }
-    const QSize page = PageSize();
     if (image->pBitmap) {
         DrawPageImage(painter, mapping, *image->pBitmap, page, area);
     }
@@ -152,8 +203,7 @@ void PrintImageView::DrawPageImage(QPainter& painter, const PageMapping& mapping
     }
     const formats::StretchArea region{exposed.left() - target.left, exposed.top() - target.top,
                                       exposed.width(), exposed.height()};
-    if (!formats::StretchHalftoneRegion(bitmap, target.Width(), target.Height(), region,
-                                        m_pixels.data(), stride)) {
+    if (!StretchInBands(bitmap, target, region, m_pixels.data(), stride)) {
         return;
     }
     const QImage pixels(m_pixels.data(), exposed.width(), exposed.height(),
