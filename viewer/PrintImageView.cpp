@@ -78,6 +78,11 @@ PrintImageView::~PrintImageView()
     }
 }
 
+QColor PrintImageView::BackgroundColour() const
+{
+    return palette().color(QPalette::Dark); // the button shadow
+}
+
 Resolution PrintImageView::Dpi() const
 {
     return {std::max(1, logicalDpiX()), std::max(1, logicalDpiY())};
@@ -172,7 +177,7 @@ void PrintImageView::OnDraw(QPainter& painter, const QRect& area)
         background -= mapping.PageRect(page).Intersected(area);
     }
     for (const QRect& rect : background) {
-        painter.fillRect(rect, palette().color(QPalette::Dark));
+        painter.fillRect(rect, BackgroundColour());
     }
     if (image == nullptr) {
         return;
@@ -194,21 +199,28 @@ void PrintImageView::DrawPageImage(QPainter& painter, const PageMapping& mapping
     const std::size_t stride =
         (3 * static_cast<std::size_t>(exposed.width()) + 3) & ~std::size_t{3};
     const std::size_t bytes = stride * static_cast<std::size_t>(exposed.height());
-    if (m_pixels.size() < bytes) {
-        try {
-            m_pixels.resize(bytes);
-        } catch (const std::bad_alloc&) {
-            return;
-        }
-    }
     const formats::StretchArea region{exposed.left() - target.left, exposed.top() - target.top,
                                       exposed.width(), exposed.height()};
-    if (!StretchInBands(bitmap, target, region, m_pixels.data(), stride)) {
+    if (!GrowPixels(bytes) || !StretchInBands(bitmap, target, region, m_pixels.data(), stride)) {
+        // Nothing of the page to show there this time, and nothing stale either.
+        painter.fillRect(exposed, BackgroundColour());
         return;
     }
     const QImage pixels(m_pixels.data(), exposed.width(), exposed.height(),
                         static_cast<qsizetype>(stride), QImage::Format_BGR888);
     painter.drawImage(exposed.topLeft(), pixels);
+}
+
+bool PrintImageView::GrowPixels(std::size_t bytes)
+{
+    if (m_pixels.size() < bytes) {
+        try {
+            m_pixels.resize(bytes);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void PrintImageView::DrawPageFrame(QPainter& painter, const PageMapping& mapping, QSize page,

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QPointer>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -59,9 +60,12 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    QColor BackgroundColour() const;
     PrintImageGeometry::Resolution Dpi() const;
     QSize PageSize() const;
     void SetScrollSizes(QSize size);
+    // At least `bytes` in m_pixels; false when they cannot be had.
+    bool GrowPixels(std::size_t bytes);
 
     QPointer<CPYRNDoc> m_pDocument;
     QSize m_scrollSize{1, 1};
