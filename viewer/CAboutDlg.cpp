@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -14,6 +15,7 @@ namespace {
 // The version of the program's file and product.
 constexpr const char* kProgramVersion = "3.0.0.0";
 constexpr const char* kNoticeYear = "2020";
+constexpr int kWidth = 250; // dialog units, at least
 
 QLabel* MakeLabel(QWidget* parent, unsigned id, const QRect& geometry)
 {
@@ -64,7 +66,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     setFont(DialogUnits::DialogFont(9, false));
     setWindowTitle(ResourceModule::DialogText(kDialogId, 0));
     const DialogUnits units(font());
-    setFixedSize(units.X(250), units.Y(66));
+    setFixedSize(units.X(kWidth), units.Y(66));
 
     m_icon = new QLabel(this);
     m_icon->setObjectName(QStringLiteral("control1057"));
@@ -79,6 +81,21 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 
     OnInitDialog();
+}
+
+void CAboutDlg::FitWidthToLines()
+{
+    // The lines are as long as their language makes them: the box grows to show them whole.
+    const DialogUnits units(font());
+    const QFontMetrics metrics(font());
+    const int lines = std::max(metrics.horizontalAdvance(m_version->text()),
+                               metrics.horizontalAdvance(m_notice->text()));
+    const int width = std::max(units.X(kWidth), units.X(42) + lines + units.X(12));
+    for (QLabel* label : {m_version, m_notice}) {
+        label->resize(width - label->x() - units.X(12), label->height());
+    }
+    m_ok->move(width - units.X(12) - m_ok->width(), m_ok->y());
+    setFixedSize(width, height());
 }
 
 bool CAboutDlg::OnInitDialog()
@@ -96,5 +113,6 @@ bool CAboutDlg::OnInitDialog()
     }
     m_notice->setText(notice);
     m_ok->setText(ResourceModule::String(198));
+    FitWidthToLines();
     return true;
 }

@@ -30,4 +30,7 @@ public:
     QLabel* m_version = nullptr; // 1058
     QLabel* m_notice = nullptr;  // 1029
     QPushButton* m_ok = nullptr; // 1
+
+private:
+    void FitWidthToLines();
 };

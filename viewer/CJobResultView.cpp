@@ -107,6 +107,11 @@ QWidget* CJobResultView::Control(unsigned id) const
     return found == m_statics.end() ? nullptr : found->second;
 }
 
+QSize CJobResultView::sizeHint() const
+{
+    return m_form->size();
+}
+
 CPYRNDoc* CJobResultView::GetDocument() const
 {
     return theApp.GetDocument();

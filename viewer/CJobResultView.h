@@ -27,6 +27,9 @@ public:
 
     void OnBnClickedOpenList();
 
+    // The whole form, so a frame sized to its hint shows it without scrolling.
+    QSize sizeHint() const override;
+
     // The control with id `id` (a label, a value or the button), or null.
     QWidget* Control(unsigned id) const;
 

@@ -7,10 +7,10 @@
 #include "viewer/JobDetailView.h"
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
+#include "viewer/controls/CFlowBar.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr int kFlowBarWidth = 500;
 constexpr unsigned kMenuResource = 128;
 
 QString ControlName(unsigned id)
@@ -70,10 +69,8 @@ int CMainFrame::OnCreate()
     m_wndStatusBar->addPermanentWidget(m_pProgressBar);
 
     // The thumbnail pane: no caption, docked right, hidden until the detail view asks for it.
-    m_wndFlowBar = new QDockWidget(this);
-    m_wndFlowBar->setObjectName(ControlName(kFlowBarId));
+    m_wndFlowBar = new CFlowBar(this);
     m_wndFlowBar->setTitleBarWidget(new QWidget(m_wndFlowBar));
-    m_wndFlowBar->setFeatures(QDockWidget::NoDockWidgetFeatures);
     m_wndFlowBar->setAllowedAreas(Qt::RightDockWidgetArea);
     addDockWidget(Qt::RightDockWidgetArea, m_wndFlowBar);
     m_wndFlowBar->hide();
@@ -276,7 +273,7 @@ void CMainFrame::ShowFlowBar(bool show)
 {
     if (show) {
         m_wndFlowBar->show();
-        resizeDocks({m_wndFlowBar}, {kFlowBarWidth}, Qt::Horizontal);
+        resizeDocks({m_wndFlowBar}, {CFlowBar::kPaneWidth}, Qt::Horizontal);
     } else {
         m_wndFlowBar->hide();
     }

@@ -3,9 +3,9 @@
 #include <QMainWindow>
 #include <vector>
 
+class CFlowBar;
 class CPYRNDoc;
 class QAction;
-class QDockWidget;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
@@ -65,7 +65,7 @@ public:
     QMenuBar* m_wndMenuBar = nullptr;
     QStatusBar* m_wndStatusBar = nullptr;
     QProgressBar* m_pProgressBar = nullptr; // owned by the status bar
-    QDockWidget* m_wndFlowBar = nullptr;
+    CFlowBar* m_wndFlowBar = nullptr;
     std::vector<QAction*> m_hMainAccel; // the program's own accelerators
 
 protected:

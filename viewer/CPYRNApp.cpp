@@ -8,13 +8,16 @@
 #include "viewer/CJobResultView.h"
 #include "viewer/CMainFrame.h"
 #include "viewer/CPYRNDoc.h"
+#include "viewer/DialogUnits.h"
 #include "viewer/JobDetailView.h"
 #include "viewer/JobSummaryView.h"
 #include "viewer/MessageBoxes.h"
 #include "viewer/ResourceModule.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSettings>
+#include <QTimer>
 #include <filesystem>
 #include <vector>
 
@@ -25,6 +28,7 @@ namespace {
 constexpr const char* kMutexName = "PYRN";
 constexpr const char* kSettingsSection = "PrintImage";
 constexpr const char* kTempFolderMask = "TempByPYRN_*";
+constexpr int kTerminateRetryMs = 100;
 
 // The per-user settings file; false when the user has no configuration folder (then there is
 // none: nothing is read from or written to a path at the file-system root).
@@ -36,18 +40,6 @@ bool GetUserSettingsFolder(std::string& folder)
     }
     folder = config + "/TARV/PYRN";
     return true;
-}
-
-// The resource module takes libraries over once it can load them; until then the library is
-// only held.
-platform::LibraryHandle LoadLanguage(const std::string& path)
-{
-    return platform::LoadLibraryFromPath(path);
-}
-
-void FreeLanguage(platform::LibraryHandle library)
-{
-    platform::FreeLibrary(library);
 }
 
 } // namespace
@@ -94,6 +86,10 @@ CPYRNApp::~CPYRNApp() = default;
 bool CPYRNApp::InitInstance(const QStringList& arguments)
 {
     m_bMainFrameClosed = false;
+    // Only the main frame's closing ends the program, never a page window or a lone box.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // One family with the glyphs of every language serves menus and boxes as well as forms.
+    QApplication::setFont(DialogUnits::DialogFont(9, false));
     LoadLanguageLibrary();
 
     QString code;
@@ -114,8 +110,8 @@ bool CPYRNApp::InitInstance(const QStringList& arguments)
 
     // The framework's set-up: the application's name and the profile's place come from the
     // current resource module, so they differ by language.
-    QCoreApplication::setApplicationName(ResourceModule::String(57344));
-    QCoreApplication::setOrganizationName(ResourceModule::String(187));
+    QApplication::setApplicationName(ResourceModule::String(57344));
+    QApplication::setOrganizationName(ResourceModule::String(187));
     return CreateFrameAndViews(arguments);
 }
 
@@ -128,7 +124,7 @@ bool CPYRNApp::LoadLanguageLibrary()
         return false;
     }
     // Only the first name is tried, by an absolute path into the program's folder.
-    m_hLanguageLibrary = LoadLanguage(folder + "/" + libraries.front());
+    m_hLanguageLibrary = ResourceModule::LoadLanguageLibrary(folder + "/" + libraries.front());
     return m_hLanguageLibrary != nullptr;
 }
 
@@ -193,6 +189,7 @@ bool CPYRNApp::CreateFrameAndViews(const QStringList& arguments)
     m_pJobSummaryView->OnInitialUpdate();
     m_pJobDetailView->OnInitialUpdate();
 
+    m_pMainFrame->resize(m_pMainFrame->sizeHint());
     m_pMainFrame->show();
 
     if (m_pDocument->GetCsvBaseName().isEmpty()) {
@@ -203,7 +200,7 @@ bool CPYRNApp::CreateFrameAndViews(const QStringList& arguments)
 
 int CPYRNApp::Run()
 {
-    return m_bMainFrameClosed ? 0 : QCoreApplication::exec();
+    return m_bMainFrameClosed ? 0 : QApplication::exec();
 }
 
 int CPYRNApp::ExitInstance()
@@ -233,7 +230,7 @@ int CPYRNApp::ExitInstance()
         m_pZipFile.reset();
     }
     if (m_hLanguageLibrary != nullptr) {
-        FreeLanguage(m_hLanguageLibrary);
+        ResourceModule::FreeLanguageLibrary(m_hLanguageLibrary);
         m_hLanguageLibrary = nullptr;
     }
     if (m_hMutex.IsOpen()) {
@@ -313,11 +310,21 @@ int CPYRNApp::GetProfileInt(const QString& section, const QString& entry, int de
 void CPYRNApp::OnMainFrameClosed()
 {
     m_bMainFrameClosed = true;
-    QCoreApplication::quit();
+    QApplication::quit();
 }
 
 void CPYRNApp::OnTerminateRequest()
 {
+    // As by the menu, which a modal dialog keeps out of reach: a worker's progress dialog is
+    // waited for, any other dialog is cancelled, then the main frame closes.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog != nullptr && !modal->inherits("ProgressDialog")) {
+            dialog->reject();
+        }
+        QTimer::singleShot(kTerminateRetryMs, [this] { OnTerminateRequest(); });
+        return;
+    }
     if (m_pMainFrame) {
         m_pMainFrame->close();
     } else {

@@ -95,6 +95,8 @@ private:
     bool LoadLanguageLibrary();
     bool CheckArchiver();
     bool CreateFrameAndViews(const QStringList& arguments);
+    // Title and status bar of a view switch; the frame, or null before there is one.
+    CMainFrame* PrepareFrame(unsigned titleId, bool statusBar);
 
     std::unique_ptr<CPYRNDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pMainFrame;

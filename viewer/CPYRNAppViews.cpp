@@ -30,43 +30,41 @@ void CPYRNApp::OnAppAbout()
     dialog.exec();
 }
 
-void CPYRNApp::ShowJobResultView()
+CMainFrame* CPYRNApp::PrepareFrame(unsigned titleId, bool statusBar)
 {
     CMainFrame* frame = GetMainFrame();
-    if (frame == nullptr) {
-        return;
+    if (frame != nullptr) {
+        frame->UpdateFrameTitleForDocument(ResourceModule::String(titleId));
+        frame->m_wndStatusBar->setVisible(statusBar);
     }
-    frame->UpdateFrameTitleForDocument(ResourceModule::String(130));
-    frame->m_wndStatusBar->hide();
-    frame->ShowFlowBar(false);
-    SwitchView(JobResultWidget());
+    return frame;
+}
+
+void CPYRNApp::ShowJobResultView()
+{
+    if (CMainFrame* frame = PrepareFrame(130, false)) {
+        frame->ShowFlowBar(false);
+        SwitchView(JobResultWidget());
+    }
 }
 
 void CPYRNApp::ShowMailListView()
 {
-    CMainFrame* frame = GetMainFrame();
-    if (frame == nullptr) {
-        return;
+    if (CMainFrame* frame = PrepareFrame(136, false)) {
+        frame->ShowFlowBar(false);
+        SwitchView(MailListWidget());
     }
-    frame->UpdateFrameTitleForDocument(ResourceModule::String(136));
-    frame->m_wndStatusBar->hide();
-    frame->ShowFlowBar(false);
-    SwitchView(MailListWidget());
 }
 
 void CPYRNApp::ShowMailDetailView()
 {
-    CMainFrame* frame = GetMainFrame();
-    if (frame == nullptr) {
-        return;
-    }
-    frame->UpdateFrameTitleForDocument(ResourceModule::String(137));
     // The status bar carries the thumbnail progress; the pane is the detail view's to show.
-    frame->m_wndStatusBar->show();
-    if (m_pJobDetailView != nullptr) {
-        m_pJobDetailView->m_bThumbnailsPending = true;
+    if (PrepareFrame(137, true) != nullptr) {
+        if (m_pJobDetailView != nullptr) {
+            m_pJobDetailView->m_bThumbnailsPending = true;
+        }
+        SwitchView(MailDetailWidget());
     }
-    SwitchView(MailDetailWidget());
 }
 
 void CPYRNApp::SwitchView(QWidget* view)

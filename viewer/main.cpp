@@ -44,8 +44,6 @@ void EndOnSignals(QSocketNotifier*& notifier)
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    // Only the main frame's closing ends the program, never a page window or a lone box.
-    QApplication::setQuitOnLastWindowClosed(false);
     QSocketNotifier* notifier = nullptr;
     EndOnSignals(notifier);
 

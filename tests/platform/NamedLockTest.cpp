@@ -2,48 +2,21 @@
 // was given up (or whose holder died) must be free again.
 #include "platform/NamedLock.h"
 
+#include "tests/ScopedEnvironment.h"
 #include "tests/ScratchFolder.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-class RuntimeFolder
-{
-public:
-    explicit RuntimeFolder(const std::optional<std::string>& value)
-    {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) {
-            m_old = old;
-        }
-        if (value) {
-            ::setenv("XDG_RUNTIME_DIR", value->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
-    ~RuntimeFolder()
-    {
-        if (m_old) {
-            ::setenv("XDG_RUNTIME_DIR", m_old->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
-
-private:
-    std::optional<std::string> m_old;
-};
-
 TEST(NamedLockTest, OneHolderAtATime)
 {
     ScratchFolder scratch("NamedLockTest");
-    RuntimeFolder runtime(scratch.Path().string());
+    ScopedEnvironment environment;
+    environment.Set("XDG_RUNTIME_DIR", scratch.Path().c_str());
     EXPECT_EQ(platform::NamedLock::LockFilePath("PYRN"), scratch / "PYRN.lock");
 
     platform::NamedLock first;
@@ -62,18 +35,14 @@ TEST(NamedLockTest, OneHolderAtATime)
 
 TEST(NamedLockTest, FallsBackToAPerUserFileAndRefusesPlantedLinks)
 {
-    {
-        RuntimeFolder runtime(std::nullopt);
+    ScopedEnvironment environment;
+    for (const char* unusable : {static_cast<const char*>(nullptr), "relative/folder"}) {
+        environment.Set("XDG_RUNTIME_DIR", unusable);
         EXPECT_EQ(platform::NamedLock::LockFilePath("PYRN"),
                   "/tmp/PYRN-" + std::to_string(::getuid()) + ".lock");
     }
-    {
-        RuntimeFolder runtime(std::string("relative/folder"));
-        EXPECT_EQ(platform::NamedLock::LockFilePath("X"),
-                  "/tmp/X-" + std::to_string(::getuid()) + ".lock");
-    }
     ScratchFolder scratch("NamedLockTest");
-    RuntimeFolder runtime(scratch.Path().string());
+    environment.Set("XDG_RUNTIME_DIR", scratch.Path().c_str());
     const std::string target = scratch.Write("victim", "keep");
     std::filesystem::create_symlink(target, scratch / "Linked.lock");
     platform::NamedLock lock;

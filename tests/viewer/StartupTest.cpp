@@ -10,8 +10,9 @@
 #include "viewer/CPYRNDoc.h"
 #include "viewer/JobDetailView.h"
 #include "viewer/JobSummaryView.h"
+#include "viewer/controls/CFlowBar.h"
 
-#include <QDockWidget>
+#include <QLabel>
 #include <QStatusBar>
 #include <filesystem>
 
@@ -102,11 +103,32 @@ TEST_F(StartupTest, FullStartCreatesThreeViewsAndAsksForALog)
               static_cast<DocumentView*>(theApp.m_pJobSummaryView));
     EXPECT_EQ(document->GetView(ViewSlot::MailDetail),
               static_cast<DocumentView*>(theApp.m_pJobDetailView));
+    EXPECT_EQ(m_fileDialogs, 1);               // no log yet: File-Open at once
     EXPECT_EQ(theApp.m_nPrintImageWidth, 640); // from the PYRN.ini beside the test program
     EXPECT_EQ(theApp.m_pZipFile->m_hArchiver != nullptr, true);
     EXPECT_EQ(Stop(), 0);
     EXPECT_EQ(theApp.GetMainFrame(), nullptr);
     EXPECT_EQ(theApp.m_pZipFile, nullptr);
+}
+
+TEST_F(StartupTest, AnArchiveArgumentIsOpenedAndTheFileDialogSkipped)
+{
+    ASSERT_TRUE(Start({PYRN_SAMPLE_DIR "/SampleJob.zip"}));
+    EXPECT_EQ(m_fileDialogs, 0);
+    EXPECT_TRUE(m_boxes.Codes().isEmpty());
+    EXPECT_EQ(theApp.GetDocument()->GetArchiveBaseName(), "SampleJob");
+    EXPECT_NE(theApp.GetDocument()->m_pJobSummary, nullptr);
+    EXPECT_TRUE(theApp.GetMainFrame()->IsCommandEnabled(CMainFrame::kCmdMailList));
+    EXPECT_FALSE(static_cast<QLabel*>(theApp.m_pJobResultView->Control(1004))->text().isEmpty());
+    Stop();
+    EXPECT_TRUE(std::filesystem::is_empty(TempRoot())); // the open log's folder goes too
+}
+
+TEST_F(StartupTest, AnArchiveArgumentThatCannotBeOpenedEndsStartUp)
+{
+    EXPECT_FALSE(Start({QString::fromStdString(m_scratch / "missing.zip")}));
+    EXPECT_EQ(m_boxes.Codes(), QStringList{"03005"});
+    EXPECT_EQ(m_fileDialogs, 0);
 }
 
 TEST_F(StartupTest, SizeIsSavedOnlyAfterAStartThatCreatedAllViews)
@@ -142,16 +164,6 @@ TEST_F(StartupTest, OnlyTheLockHolderRemovesTemporaryFolders)
     const std::string during = m_scratch.MakeFolder("data/TARV/TARV Post Log Viewer/TempByPYRN_2");
     Stop();
     EXPECT_FALSE(std::filesystem::exists(during)); // the open log's folder goes at exit
-}
-
-TEST_F(StartupTest, NoConfigurationFolderMeansNoSettingsFileAtAll)
-{
-    m_environment.Set("XDG_CONFIG_HOME", nullptr);
-    m_environment.Set("HOME", nullptr);
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(theApp.GetProfileInt("Debug", "VerifyTamper", 1), 1);
-    Stop();
-    EXPECT_FALSE(std::filesystem::exists("/TARV"));
 }
 
 } // namespace

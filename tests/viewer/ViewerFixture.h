@@ -3,45 +3,17 @@
 // boxes are recorded and file dialogs are cancelled.
 #pragma once
 
+#include "tests/ScopedEnvironment.h"
 #include "tests/ScratchFolder.h"
 #include "tests/viewer/ViewerTestSupport.h"
 #include "viewer/CPYRNApp.h"
 #include "viewer/DocumentFileDialog.h"
 
 #include <QStringList>
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
 #include <optional>
 #include <string>
-
-// Sets environment variables for its lifetime (null unsets one).
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment() = default;
-    ~ScopedEnvironment()
-    {
-        for (const auto& [name, old] : m_old) {
-            old ? ::setenv(name.c_str(), old->c_str(), 1) : ::unsetenv(name.c_str());
-        }
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-    void Set(const std::string& name, const char* value)
-    {
-        if (m_old.find(name) == m_old.end()) {
-            const char* old = std::getenv(name.c_str());
-            m_old[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        value ? ::setenv(name.c_str(), value, 1) : ::unsetenv(name.c_str());
-    }
-
-private:
-    std::map<std::string, std::optional<std::string>> m_old;
-};
 
 class ViewerFixture : public ::testing::Test
 {

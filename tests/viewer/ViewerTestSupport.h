@@ -3,6 +3,7 @@
 
 #include "viewer/MessageBoxes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QString>
 #include <QWidget>
@@ -43,5 +44,7 @@ inline void SaveScreenshot(QWidget& widget, const QString& name)
 {
     const QString folder = QStringLiteral(PYRN_SCREENSHOT_DIR);
     QDir().mkpath(folder);
+    // Layouts of a window just shown settle in its pending events.
+    QApplication::processEvents();
     widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
