@@ -1,7 +1,5 @@
 #include "viewer/PrintImageGeometry.h"
 
-#include "formats/pagestream/DornPageImageInfo.h"
-
 #include <algorithm>
 #include <cstdlib>
 
@@ -56,17 +54,6 @@ int SnapZoomStep(int current, int request)
            : current < 300 ? 300
            : current < 400 ? 400
                            : 500;
-}
-
-QSize DisplayedPageSize(const tagDORNPAGEIMGINFO* page)
-{
-    if (page == nullptr) {
-        return {0, 0};
-    }
-    const int width = std::max(0, page->nWidth);
-    const int height = std::max(0, page->nHeight);
-    const bool quarter = page->nRotation == 90 || page->nRotation == 270;
-    return quarter ? QSize(height, width) : QSize(width, height);
 }
 
 int CalcZoomPercent(int documentZoom, QSize client, QSize page, Resolution dpi)

@@ -9,8 +9,6 @@
 #include <climits>
 #include <cstdint>
 
-struct tagDORNPAGEIMGINFO;
-
 namespace PrintImageGeometry {
 
 inline constexpr int kMinZoom = 50;
@@ -39,13 +37,10 @@ std::int64_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c);
 // request stands as it is.
 int SnapZoomStep(int current, int request);
 
-// The page's size in tenths of a millimetre as shown: width and height exchanged when it is
-// turned by 90 or 270 degrees; (0, 0) without a page; negative sides count as 0.
-QSize DisplayedPageSize(const tagDORNPAGEIMGINFO* page);
-
 // The zoom in percent to draw at, 50..500: the document's zoom as it stands, or for the fits
 // the largest that shows the whole page (kFitPage) or its width (kFitWidth) within `client`
-// less the margins. 50 for a fit of an empty page.
+// less the margins. 50 for a fit of an empty page. Page sizes are in tenths of a millimetre as
+// shown (turned); a negative side counts as 0 here and below.
 int CalcZoomPercent(int documentZoom, QSize client, QSize page, Resolution dpi);
 
 // The page's size in pixels at `zoomPercent`, each side at most kMaxZoomedSize.

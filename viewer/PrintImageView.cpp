@@ -90,7 +90,7 @@ Resolution PrintImageView::Dpi() const
 
 QSize PrintImageView::PageSize() const
 {
-    return DisplayedPageSize(m_pDocument ? m_pDocument->m_pPrintImage.get() : nullptr);
+    return m_pDocument ? m_pDocument->GetPrintImageSize() : QSize(0, 0);
 }
 
 int PrintImageView::CalcZoomPercent()

@@ -3,10 +3,7 @@
 // must not overflow.
 #include "viewer/PrintImageGeometry.h"
 
-#include "formats/pagestream/DornPageImageInfo.h"
-
 #include <gtest/gtest.h>
-#include <vector>
 
 using namespace PrintImageGeometry;
 
@@ -57,18 +54,6 @@ TEST(PrintImageGeometryTest, ZoomStepsClimbAndDescendTheLadder)
         EXPECT_EQ(SnapZoomStep(s.current, s.request), s.result)
             << "from " << s.current << " asked " << s.request;
     }
-}
-
-TEST(PrintImageGeometryTest, MulDivRoundsHalvesAwayFromZero)
-{
-    EXPECT_EQ(MulDiv(2100, 96, 254), 794);  // 793.70
-    EXPECT_EQ(MulDiv(2970, 96, 254), 1123); // 1122.52
-    EXPECT_EQ(MulDiv(254, 100, 300), 85);   // 84.67
-    EXPECT_EQ(MulDiv(1, 1, 2), 1);
-    EXPECT_EQ(MulDiv(-1, 1, 2), -1);
-    EXPECT_EQ(MulDiv(-3, 1, 4), -1); // -0.75
-    EXPECT_EQ(MulDiv(5, 1, -4), -1); // -1.25
-    EXPECT_EQ(MulDiv(7, 3, 0), 0);
 }
 
 TEST(PrintImageGeometryTest, ScrollSizeOfAnA4PageAtEachZoomAndResolution)
@@ -132,28 +117,11 @@ TEST(PrintImageGeometryTest, PageIsCentredWhereItFitsAndScrolledWithAMarginWhere
     EXPECT_EQ(client.height() - (origin.y() + zoomed.height()), 20);
 }
 
-TEST(PrintImageGeometryTest, QuarterTurnsExchangeWidthAndHeight)
-{
-    tagDORNPAGEIMGINFO page;
-    page.nWidth = 2100;
-    page.nHeight = 2970;
-    const std::vector<std::pair<int, QSize>> turns = {
-        {0, {2100, 2970}}, {90, {2970, 2100}}, {180, {2100, 2970}}, {270, {2970, 2100}}};
-    for (const auto& [rotation, size] : turns) {
-        page.nRotation = rotation;
-        EXPECT_EQ(DisplayedPageSize(&page), size) << rotation;
-    }
-    EXPECT_EQ(DisplayedPageSize(nullptr), QSize(0, 0));
-}
-
 TEST(PrintImageGeometryTest, HostilePageSizesAreClampedToWhatAScrollRangeHolds)
 {
-    // Sizes no page has: the largest header value, at the largest zoom and a high resolution.
-    tagDORNPAGEIMGINFO page;
-    page.nWidth = INT_MAX;
-    page.nHeight = -5;
-    const QSize size = DisplayedPageSize(&page);
-    EXPECT_EQ(size, QSize(INT_MAX, 0));
+    // Sizes no page has: the largest header value, and a negative one, at the largest zoom and
+    // a high resolution.
+    const QSize size(INT_MAX, -5);
     const Resolution dpi{600, 600};
     const QSize scroll = CalcScrollSize(500, 500, size, dpi);
     EXPECT_EQ(scroll, QSize(INT_MAX, 40));

@@ -3,6 +3,7 @@
 #include "viewer/PrintImageWindow.h"
 
 #include "tests/viewer/PrintImageTestSupport.h"
+#include "tests/viewer/ThumbnailTestSupport.h"
 #include "tests/viewer/ViewerFixture.h"
 #include "viewer/CMainFrame.h"
 #include "viewer/CPYRNDoc.h"
@@ -84,18 +85,22 @@ TEST_F(PrintImageFrameTest, OpensTitledWithItsMenuAndAtHundredPercent)
 TEST_F(PrintImageFrameTest, ZoomButtonsClimbAndDescendTheLadder)
 {
     ASSERT_TRUE(m_frame);
+    // The label right-aligns the sign in three places below 100.
     const struct
     {
         const char* button;
         int zoom;
-    } steps[] = {{"zoomIn", 200},  {"zoomIn", 300},  {"zoomIn", 400},  {"zoomIn", 500},
-                 {"zoomIn", 500},  {"zoomOut", 400}, {"zoomOut", 300}, {"zoomOut", 200},
-                 {"zoomOut", 100}, {"zoomOut", 50},  {"zoomOut", 50},  {"zoomIn", 100}};
+        const char* label;
+    } steps[] = {{"zoomIn", 200, "200%"},  {"zoomIn", 300, "300%"},  {"zoomIn", 400, "400%"},
+                 {"zoomIn", 500, "500%"},  {"zoomIn", 500, "500%"},  {"zoomOut", 400, "400%"},
+                 {"zoomOut", 300, "300%"}, {"zoomOut", 200, "200%"}, {"zoomOut", 100, "100%"},
+                 {"zoomOut", 50, "50  %"}, {"zoomOut", 50, "50  %"}, {"zoomIn", 100, "100%"}};
     for (const auto& step : steps) {
         Click(step.button);
         EXPECT_EVENTUALLY_EQ(m_frame->m_nZoom, step.zoom);
         EXPECT_EQ(m_document.m_nZoom, step.zoom);
         EXPECT_EQ(m_frame->m_pZoomSlider->value(), step.zoom);
+        EXPECT_EQ(m_frame->m_pZoomLabel->text(), QString::fromLatin1(step.label));
         EXPECT_EQ(m_frame->GetView()->m_nEffectiveZoom, step.zoom);
     }
 }
@@ -106,16 +111,19 @@ TEST_F(PrintImageFrameTest, DraggedZoomStepsToTheNeighbouringRungs)
     const struct
     {
         int dragged;
+        const char* label;
         const char* button;
         int zoom;
-    } cases[] = {
-        {175, "zoomIn", 200}, {175, "zoomOut", 100}, {250, "zoomIn", 300}, {250, "zoomOut", 200}};
+    } cases[] = {{175, "175%", "zoomIn", 200}, {175, "175%", "zoomOut", 100},
+                 {250, "250%", "zoomIn", 300}, {250, "250%", "zoomOut", 200},
+                 {75, "75  %", "zoomIn", 100}, {99, "99  %", "zoomOut", 50}};
     for (const auto& c : cases) {
         int start = 100;
         int dragged = c.dragged; // where a drag from 100 left it
         m_frame->SetZoom(start);
         m_frame->SetZoom(dragged);
         ASSERT_EQ(m_frame->m_pZoomSlider->value(), c.dragged);
+        EXPECT_EQ(m_frame->m_pZoomLabel->text(), QString::fromLatin1(c.label));
         Click(c.button);
         EXPECT_EVENTUALLY_EQ(m_frame->m_nZoom, c.zoom);
     }
@@ -125,18 +133,6 @@ TEST_F(PrintImageFrameTest, DraggedZoomStepsToTheNeighbouringRungs)
     m_frame->m_pZoomSlider->setValue(150);
     EXPECT_EVENTUALLY_EQ(m_frame->m_nZoom, 200);
     EXPECT_EQ(m_frame->m_pZoomSlider->value(), 200);
-}
-
-TEST_F(PrintImageFrameTest, LabelRightAlignsThePercentSignBelowHundred)
-{
-    ASSERT_TRUE(m_frame);
-    const std::pair<int, const char*> labels[] = {{100, "100%"}, {500, "500%"}, {150, "150%"},
-                                                  {99, "99  %"}, {75, "75  %"}, {50, "50  %"}};
-    for (const auto& [value, text] : labels) {
-        int zoom = value;
-        m_frame->SetZoom(zoom);
-        EXPECT_EQ(m_frame->m_pZoomLabel->text(), QString::fromLatin1(text)) << value;
-    }
 }
 
 TEST_F(PrintImageFrameTest, OnlyCtrlAloneWithTheWheelZooms)
@@ -182,21 +178,8 @@ TEST_F(PrintImageFrameTest, KeysOfTheProgramItselfCloseTheWindow)
     EXPECT_FALSE(m_document.m_pPrintImage);
 }
 
-// Whether the document's rotation is built yet: it turns a page whose bitmap is 24 bits.
-bool RotationBuilt()
-{
-    CPYRNDoc document;
-    document.m_pComFile = std::make_unique<CDornComFile>();
-    document.m_pPrintImage = MakeSyntheticPage(2, 1);
-    MessageRecorder quiet;
-    return document.RotatePageImage(true, nullptr) && document.m_pPrintImage->nRotation == 90;
-}
-
 TEST_F(PrintImageFrameTest, CtrlRAndCtrlLTurnThePageAndTheScrollSizeFollows)
 {
-    if (!RotationBuilt()) {
-        GTEST_SKIP() << "the document's rotation is not built yet";
-    }
     ASSERT_TRUE(m_frame);
     m_document.m_pComFile = std::make_unique<CDornComFile>();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame));
@@ -213,9 +196,6 @@ TEST_F(PrintImageFrameTest, CtrlRAndCtrlLTurnThePageAndTheScrollSizeFollows)
 
 TEST_F(PrintImageFrameTest, FailedTurnWarnsOverThePageWindowAndKeepsThePage)
 {
-    if (!RotationBuilt()) {
-        GTEST_SKIP() << "the document's rotation is not built yet";
-    }
     ASSERT_TRUE(m_frame);
     m_document.m_pComFile = std::make_unique<CDornComFile>();
     ASSERT_TRUE(m_document.m_pPrintImage->pBitmap->Create(4, 4, 8)); // a page it cannot turn
@@ -301,6 +281,7 @@ TEST_F(PrintImageOpenTest, TakesTheStoredSizeCentredAndStoresItsOwnOnClosing)
 
     // The outer size comes back as it was kept, not grown by the window's decoration.
     frame->resize(700, 520);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->size() == QSize(700, 520); }));
     const QSize outer = frame->frameGeometry().size();
     frame->close();
     EXPECT_EQ(QSize(theApp.m_nPrintImageWidth, theApp.m_nPrintImageHeight), outer);
@@ -316,6 +297,7 @@ TEST_F(PrintImageOpenTest, MinimisedWindowStoresTheSizeItComesBackWith)
     ASSERT_TRUE(frame);
     frame->resize(610, 430);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->size() == QSize(610, 430); }));
     const QSize outer = frame->frameGeometry().size();
     frame->showMinimized();
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame->isMinimized(); }));
@@ -343,3 +325,23 @@ TEST_F(PrintImageOpenTest, PageThatCannotBeLoadedOpensNothing)
 }
 
 } // namespace
+
+// The road both openers take, on a real log: the page decoded behind its progress dialog, the
+// main window hidden, the page window titled with the page and showing it.
+class PrintImageRoadTest : public ThumbnailFixture
+{};
+
+TEST_F(PrintImageRoadTest, OpensTheDecodedPageInPlaceOfTheMainWindow)
+{
+    CollectPages({5, 4, 3, 2, 1});
+    QPointer<PrintImageFrame> frame = OpenPrintImageWindow(*m_document, 3);
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_FALSE(m_frame->isVisible());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), ResourceModule::String(138) + QStringLiteral(" - 3"));
+    const auto expected = Decode(3, -1);
+    ASSERT_TRUE(expected && m_document->m_pPrintImage);
+    EXPECT_TRUE(SamePixels(*m_document->m_pPrintImage->pBitmap, *expected->pBitmap));
+    frame->close();
+}
