@@ -77,8 +77,7 @@ struct DeviceRect
 // The mapping of the page's tenths of a millimetre onto the view at one zoom.
 struct PageMapping
 {
-    int zoom = 100;
-    int extent = kTenthsPerInch;
+    int extent = kTenthsPerInch; // WindowExtent of the zoom
     Resolution dpi;
     QPoint origin;
 

@@ -13,8 +13,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <exception>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -47,7 +47,7 @@ bool StretchInBands(const CBitmapData& page, const DeviceRect& target,
     for (int band = 1; band < bands; ++band) {
         try {
             helpers.emplace_back(stretch, band);
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {
             stretch(band); // no thread to be had: this one does it
         }
     }
@@ -126,8 +126,7 @@ QPoint PrintImageView::CalcPageOrigin()
 PageMapping PrintImageView::OnPrepareDC()
 {
     PageMapping mapping;
-    mapping.zoom = CalcZoomPercent();
-    mapping.extent = WindowExtent(mapping.zoom);
+    mapping.extent = WindowExtent(CalcZoomPercent());
     mapping.dpi = Dpi();
     mapping.origin = CalcPageOrigin();
     return mapping;

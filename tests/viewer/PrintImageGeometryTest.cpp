@@ -129,7 +129,6 @@ TEST(PrintImageGeometryTest, HostilePageSizesAreClampedToWhatAScrollRangeHolds)
 
     // The drawn page and its frame stay in 64 bits, far corners included.
     PageMapping mapping;
-    mapping.zoom = 500;
     mapping.extent = WindowExtent(500);
     mapping.dpi = dpi;
     mapping.origin = {-2000000000, 1000};
