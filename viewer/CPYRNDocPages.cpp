@@ -300,7 +300,9 @@ bool CPYRNDoc::RotatePageImage(bool right, QWidget* progressWindow)
                        : m_pPrintImage->pBitmap->RotateLeft(target);
     }
     if (!turned) {
-        ShowWarningMessage(kPageErrorMessage, QStringLiteral("05004"), MainWindow());
+        // Over the page window that asked, which the user sees; the main window is hidden.
+        ShowWarningMessage(kPageErrorMessage, QStringLiteral("05004"),
+                           progressWindow != nullptr ? progressWindow : MainWindow());
         return false;
     }
     m_pPrintImage->pBitmap = std::move(turned);
