@@ -4,20 +4,23 @@
 #include "formats/joblog/JobLogFile.h"
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/DornPageImageInfo.h"
+#include "viewer/CMainFrame.h"
 #include "viewer/CPYRNApp.h"
-#include "viewer/ListComparators.h"
+#include "viewer/ListSorting.h"
+#include "viewer/LoadBitmapResource.h"
 #include "viewer/OpenLogPipeline.h"
 
-#include <QApplication>
-#include <QWidget>
 #include <algorithm>
 #include <cstring>
+#include <malloc.h>
 
 std::array<bool, 6> g_bMailSortAscending{true, true, true, true, true, true};
 std::array<bool, 6> g_bSheetSortAscending{true, true, true, true, true, true};
 
 namespace {
 
+constexpr unsigned kOverlayBitmap = 323;
+constexpr unsigned kPlaceholderBitmap = 325;
 constexpr int kPlaceholderWidth = 84;
 constexpr int kPlaceholderHeight = 120;
 
@@ -50,7 +53,19 @@ std::unique_ptr<CBitmapData> MakePlaceholderThumb(const QImage& image)
 
 CPYRNDoc::CPYRNDoc(QObject* parent) : QObject(parent)
 {
-    m_pPlaceholderThumb = MakePlaceholderThumb(QImage());
+    // The log is read on a new worker thread at every open, and its records live on with the
+    // document. In one heap, an open reuses the memory that the previous log left; a heap of
+    // the worker's own would be new memory each time, and first touches of new pages cost
+    // more than reading the log.
+    mallopt(M_ARENA_MAX, 1);
+    // Both are the program's own bitmaps; without them the overlay stays null and the
+    // placeholder is a white page.
+    if (!LoadBitmapResource(kOverlayBitmap, m_pThumbOverlayIcon)) {
+        m_pThumbOverlayIcon.reset();
+    }
+    std::unique_ptr<QImage> placeholder;
+    LoadBitmapResource(kPlaceholderBitmap, placeholder);
+    m_pPlaceholderThumb = MakePlaceholderThumb(placeholder ? *placeholder : QImage());
 }
 
 CPYRNDoc::~CPYRNDoc()
@@ -148,9 +163,10 @@ void CPYRNDoc::FillDocument(OpenLogContext& context)
     if (m_pJobSummary == nullptr || m_pJobSummary->nCreatedMails == 0 || m_pMails->empty()) {
         m_nFirstMailNo = 0;
     } else {
-        std::sort(m_pMails->begin(), m_pMails->end(), MailLessByNumber);
+        // By number (ties by start time), then by start time (ties by end time).
+        SortMailRecords(*m_pMails, 0, true);
         m_nFirstMailNo = m_pMails->front()->nMailNo;
-        std::sort(m_pMails->begin(), m_pMails->end(), MailLessByStart);
+        SortMailRecords(*m_pMails, 4, true);
     }
 
     m_bHasPageImages = context.bHasPageImages;
@@ -199,17 +215,25 @@ const CPYRNDoc::SheetPointers* CPYRNDoc::GetSheetList(std::uint32_t mailNo) cons
 
 void CPYRNDoc::AfterFill(const QString& tempFolder)
 {
-    (void)tempFolder;
-    if (theApp.m_pJobResultView != nullptr && theApp.m_pJobSummaryView != nullptr &&
-        theApp.m_pJobDetailView != nullptr) {
-        UpdateAllViews(nullptr, UpdateHint::kLogOpened);
+    // The previous log's file is closed by now, so its folder goes too.
+    CleanupTempFolders(tempFolder);
+    if (theApp.m_pJobResultView == nullptr || theApp.m_pJobSummaryView == nullptr ||
+        theApp.m_pJobDetailView == nullptr) {
+        return;
+    }
+    UpdateAllViews(nullptr, UpdateHint::kLogOpened);
+    CMainFrame* frame = theApp.GetMainFrame();
+    if (frame != nullptr && frame->GetActiveView() != nullptr &&
+        frame->GetActiveView() == theApp.MailDetailWidget()) {
+        if (m_pJobSummary == nullptr || m_pJobSummary->nCreatedMails == 0) {
+            theApp.ShowJobResultView();
+        } else {
+            frame->SetupViewsAfterOpen();
+        }
     }
 }
 
 QWidget* CPYRNDoc::MainWindow()
 {
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    const auto found = std::find_if(windows.begin(), windows.end(),
-                                    [](QWidget* window) { return window->inherits("CMainFrame"); });
-    return found != windows.end() ? *found : nullptr;
+    return theApp.GetMainFrame();
 }

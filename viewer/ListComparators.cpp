@@ -1,7 +1,7 @@
 #include "viewer/ListComparators.h"
 
-#include "platform/Utf8.h"
 #include "viewer/DocumentListTexts.h"
+#include "viewer/ListSorting.h"
 
 #include <string_view>
 
@@ -9,7 +9,7 @@ namespace {
 
 int CompareText(std::string_view a, std::string_view b)
 {
-    return platform::CompareUtf16Order(a, b);
+    return CompareLogText(a, b);
 }
 
 int CompareNumber(std::uint32_t a, std::uint32_t b)

@@ -6,13 +6,11 @@
 #include "formats/joblog/JobLogFile.h"
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/PageOffsetFile.h"
-#include "platform/SpecialFolders.h"
+#include "viewer/CPYRNApp.h"
 #include "viewer/OpenLogContext.h"
 #include "viewer/ProgressDialog.h"
-#include "viewer/ResourceModule.h"
 
 #include <QDir>
-#include <QSettings>
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -37,15 +35,6 @@ std::string Utf8(const QString& text)
 QString FromUtf8(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// "VerifyTamper" of section "Debug" in the application's profile; 1 when unset.
-int ReadVerifyTamper()
-{
-    QSettings profile(ResourceModule::String(187), ResourceModule::String(57344));
-    bool isNumber = false;
-    const int value = profile.value(QStringLiteral("Debug/VerifyTamper"), 1).toInt(&isNumber);
-    return isNumber ? value : 0;
 }
 
 // Steps 6 to 8 of the thread: the page-image stream beside the chosen archive and its index.
@@ -206,14 +195,6 @@ void DeleteJobLog(std::unique_ptr<JobLogFile>& log)
     log.reset();
 }
 
-QString TempFolderRoot()
-{
-    // Without the user's data folder the path starts empty.
-    std::string base;
-    platform::GetSpecialFolder(platform::SpecialFolder::UserData, base);
-    return QString::fromStdString(base) + QStringLiteral("/TARV/TARV Post Log Viewer");
-}
-
 TempFolderClock SetTempFolderClock(TempFolderClock clock)
 {
     return std::exchange(Clock(), std::move(clock));
@@ -228,7 +209,12 @@ bool MakeTempFolder(QString& path)
         std::strftime(digits, sizeof digits, "%Y%m%d%H%M%S", &local) == 0) {
         return false;
     }
-    path = TempFolderRoot() + QLatin1Char('/') + kTempFolderPrefix + QString::fromLatin1(digits);
+    // Without the user's data folder there is no place for it.
+    std::string root;
+    if (!GetTempFolderRoot(root)) {
+        return false;
+    }
+    path = FromUtf8(root) + QLatin1Char('/') + kTempFolderPrefix + QString::fromLatin1(digits);
     const std::string folder = Utf8(path);
     if (FolderExists(folder)) {
         // A file that a loaded log holds is not deleted, and the open fails.
@@ -267,7 +253,7 @@ void CheckLogFiles(QString& code, const std::vector<std::string>& files, const Q
             digestPath = entry;
         }
     }
-    if (ReadVerifyTamper() == 0) {
+    if (theApp.GetProfileInt(QStringLiteral("Debug"), QStringLiteral("VerifyTamper"), 1) == 0) {
         return;
     }
     if (logs != 1 || digests != 1) {

@@ -19,14 +19,10 @@ int OpenLogThread(OpenLogContext* context);
 // then its records and rows go.
 void DeleteJobLog(std::unique_ptr<JobLogFile>& log);
 
-// This open's temporary folder (".../TARV/TARV Post Log Viewer/TempByPYRN_<14 digits>" under
-// the user's data folder), created, or emptied when it exists; false when it cannot be made
-// or emptied (a file of it is in use by a loaded log).
+// This open's temporary folder ("TempByPYRN_<14 digits>" under GetTempFolderRoot), created,
+// or emptied when it exists; false when it cannot be made or emptied (a file of it is in use
+// by a loaded log) or the user has no data folder.
 bool MakeTempFolder(QString& path);
-
-// The folder that holds the viewer's temporary folders; empty when the user's data folder is
-// unknown.
-QString TempFolderRoot();
 
 // The clock that names temporary folders (seconds since the epoch, shown in local time).
 // Tests put a fixed one in place; an empty function restores the system's. Returns the

@@ -1,10 +1,10 @@
 #include "viewer/PasswordDialog.h"
 
 #include "formats/archive/CZipFile.h"
+#include "viewer/DialogUnits.h"
 #include "viewer/MessageBoxes.h"
 #include "viewer/ResourceModule.h"
 
-#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,15 +13,6 @@ namespace {
 
 constexpr int kMaxPasswordLength = 8;
 
-QRect DialogRect(const QFontMetrics& metrics, int x, int y, int width, int height)
-{
-    const int unitX = metrics.horizontalAdvance(
-                          QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-                      52;
-    const int unitY = metrics.height();
-    return QRect(x * unitX / 4, y * unitY / 8, width * unitX / 4, height * unitY / 8);
-}
-
 } // namespace
 
 PasswordDialog::PasswordDialog(QWidget* parent)
@@ -29,23 +20,25 @@ PasswordDialog::PasswordDialog(QWidget* parent)
                           Qt::WindowCloseButtonHint)
 {
     setWindowModality(Qt::ApplicationModal);
-    const QFontMetrics metrics(font());
-    setFixedSize(DialogRect(metrics, 0, 0, 142, 95).size());
+    setObjectName(QStringLiteral("dialog310"));
+    setFont(DialogUnits::DialogFont(9, false));
+    const DialogUnits units(font());
+    setFixedSize(units.Rect(0, 0, 142, 95).size());
 
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("control1053"));
-    m_label->setGeometry(DialogRect(metrics, 15, 14, 67, 13));
+    m_label->setGeometry(units.Rect(15, 14, 67, 13));
     m_editPassword = new QLineEdit(this);
     m_editPassword->setObjectName(QStringLiteral("control1000"));
-    m_editPassword->setGeometry(DialogRect(metrics, 14, 31, 113, 15));
+    m_editPassword->setGeometry(units.Rect(14, 31, 113, 15));
     m_editPassword->setEchoMode(QLineEdit::Password);
     m_ok = new QPushButton(this);
     m_ok->setObjectName(QStringLiteral("control1"));
-    m_ok->setGeometry(DialogRect(metrics, 23, 66, 50, 14));
+    m_ok->setGeometry(units.Rect(23, 66, 50, 14));
     m_ok->setDefault(true);
     m_cancel = new QPushButton(this);
     m_cancel->setObjectName(QStringLiteral("control2"));
-    m_cancel->setGeometry(DialogRect(metrics, 77, 66, 50, 14));
+    m_cancel->setGeometry(units.Rect(77, 66, 50, 14));
     connect(m_ok, &QPushButton::clicked, this, &PasswordDialog::OnBnClickedOk);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     OnInitDialog();

@@ -1,10 +1,10 @@
 #include "viewer/ProgressDialog.h"
 
+#include "viewer/DialogUnits.h"
 #include "viewer/ResourceModule.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,16 +22,6 @@ QEvent::Type DoneEventType()
 
 constexpr unsigned kProgressTitle = 193;
 
-// Dialog units of the layout turned into pixels of the dialog's font.
-QRect DialogRect(const QFontMetrics& metrics, int x, int y, int width, int height)
-{
-    const int unitX = metrics.horizontalAdvance(
-                          QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-                      52;
-    const int unitY = metrics.height();
-    return QRect(x * unitX / 4, y * unitY / 8, width * unitX / 4, height * unitY / 8);
-}
-
 } // namespace
 
 ProgressDialog::ProgressDialog(QWidget* parent)
@@ -42,15 +32,17 @@ ProgressDialog::ProgressDialog(QWidget* parent)
     m_owner = parent;
     setWindowModality(Qt::ApplicationModal);
     setWindowTitle(ResourceModule::String(kProgressTitle));
-    const QFontMetrics metrics(font());
-    setFixedSize(DialogRect(metrics, 0, 0, 212, 98).size());
+    setObjectName(QStringLiteral("dialog314"));
+    setFont(DialogUnits::DialogFont(9, false));
+    const DialogUnits units(font());
+    setFixedSize(units.Rect(0, 0, 212, 98).size());
     m_progressCtrl = new QProgressBar(this);
     m_progressCtrl->setObjectName(QStringLiteral("control1054"));
     m_progressCtrl->setTextVisible(false);
-    m_progressCtrl->setGeometry(DialogRect(metrics, 7, 41, 198, 14));
+    m_progressCtrl->setGeometry(units.Rect(7, 41, 198, 14));
     auto* ok = new QPushButton(this);
     ok->setObjectName(QStringLiteral("control1"));
-    ok->setGeometry(DialogRect(metrics, 198, 82, 8, 9));
+    ok->setGeometry(units.Rect(198, 82, 8, 9));
     ok->setVisible(false);
     ok->setAutoDefault(false);
 }

@@ -162,6 +162,32 @@ TEST_F(DocumentPasswordDialogTest, RefusedPasswordsKeepTheDialogOpenWithTheTextA
     EXPECT_EQ(m_boxes.Boxes().front().owner, &m_dialog);
 }
 
+TEST(DocumentPasswordLanguageTest, TextsChangeWithTheLanguageLibraryAndFitTheirControls)
+{
+    // Why: every text comes from the current resource module, and the fixed layout must hold
+    // the longest of them.
+    for (const char* language : {"EN", "DE", "FR", "RU", "TH", "KO"}) {
+        SCOPED_TRACE(language);
+        const platform::LibraryHandle library =
+            ResourceModule::LoadLanguageLibrary(std::string(PYRN_LANGUAGE_LIBRARY_DIR) +
+                                                "/kwel_pyrnLanguageResource" + language + ".so");
+        ASSERT_NE(library, nullptr);
+        PasswordDialog dialog;
+        dialog.show();
+        EXPECT_EQ(dialog.windowTitle(), ResourceModule::String(132));
+        for (const auto& [name, id] : {std::pair{"control1053", 133u}, std::pair{"control1", 198u},
+                                       std::pair{"control2", 199u}}) {
+            auto* control = dialog.findChild<QWidget*>(QString::fromLatin1(name));
+            const QString text = control->property("text").toString();
+            EXPECT_EQ(text, ResourceModule::String(id)) << name;
+            EXPECT_LE(control->fontMetrics().horizontalAdvance(text), control->width()) << name;
+        }
+        SaveScreenshot(dialog, QStringLiteral("PasswordDialog_") + QLatin1String(language));
+        ResourceModule::UseBuiltInSet();
+        ResourceModule::FreeLanguageLibrary(library);
+    }
+}
+
 // Answers the file dialogs: records each and gives `answer`.
 class FileDialogAnswers
 {

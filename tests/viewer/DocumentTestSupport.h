@@ -83,13 +83,13 @@ private:
 
 class DocumentTest : public ::testing::Test
 {
-protected:
+public:
     void SetUp() override
     {
         m_previousDataHome = qgetenv("XDG_DATA_HOME");
+        m_previousConfigHome = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_scratch / "data"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(m_scratch / "config"));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_scratch / "config"));
         SetTempFolderClock([this] { return m_now++; });
         if (!theApp.m_pZipFile) {
             theApp.m_pZipFile = std::make_unique<CZipFile>();
@@ -100,6 +100,7 @@ protected:
         SetTempFolderClock({});
         m_document.reset();
         qputenv("XDG_DATA_HOME", m_previousDataHome);
+        qputenv("XDG_CONFIG_HOME", m_previousConfigHome);
     }
 
     // The sample job of `options` in its own folder; returns the archive's path. Its pages are
@@ -139,35 +140,40 @@ protected:
         return m_document->OnOpenDocument(QString::fromStdString(path));
     }
 
-    // The names of the viewer's temporary folders, in name order.
-    std::vector<std::string> TempFolders() const
+    static std::string TempRoot()
+    {
+        std::string root;
+        GetTempFolderRoot(root);
+        return root;
+    }
+    // The names in `folder`, in name order.
+    static std::vector<std::string> Entries(const std::string& folder)
     {
         std::vector<std::string> names;
         std::error_code ignored;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(TempFolderRoot().toStdString(), ignored)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
         return names;
     }
-    static std::vector<std::string> Entries(const QString& folder)
+    // The viewer's temporary folders, and what one of them holds.
+    static std::vector<std::string> TempFolders() { return Entries(TempRoot()); }
+    static std::vector<std::string> TempEntries(const std::string& name)
     {
-        std::vector<std::string> names;
-        std::error_code ignored;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(folder.toStdString(), ignored)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return Entries(TempRoot() + "/" + name);
     }
     void SetVerifyTamper(int value)
     {
-        QSettings(ResourceModule::String(187), ResourceModule::String(57344))
+        // The application's profile, where the application reads it.
+        const QString path = QString::fromStdString(m_scratch / "config") + QLatin1Char('/') +
+                             ResourceModule::String(187) + QLatin1Char('/') +
+                             ResourceModule::String(57344) + QStringLiteral(".conf");
+        QSettings(path, QSettings::NativeFormat)
             .setValue(QStringLiteral("Debug/VerifyTamper"), value);
     }
 
+protected:
     ScratchFolder m_scratch{"DocumentTest"};
     std::time_t m_now = 1700000000;
     MessageRecorder m_boxes;
@@ -175,4 +181,5 @@ protected:
 
 private:
     QByteArray m_previousDataHome;
+    QByteArray m_previousConfigHome;
 };
