@@ -24,10 +24,11 @@ namespace {
 // The ten language libraries and the built-in set ("").
 const char* const kSets[] = {"", "DE", "EN", "ES", "FR", "JP", "KO", "RU", "SC", "TC", "TH"};
 
-// The label controls of form 312 (job result) and form 313 (mail detail).
-constexpr unsigned kJobResultLabels[] = {1002, 1003, 1005, 1007, 1009, 1011, 1013, 1014,
-                                         1016, 1018, 1019, 1021, 1023, 1024, 1026, 1028,
-                                         1029, 1033, 1032, 1035, 1037, 1039, 1041};
+// The label controls of form 312 (job result) and form 313 (mail detail); on form 312 also
+// the two values that are texts of the set ("Done", "ON (Image+Log)" for the sample).
+constexpr unsigned kJobResultLabels[] = {1002, 1003, 1005, 1007, 1009, 1011, 1013, 1014, 1016,
+                                         1018, 1019, 1021, 1023, 1024, 1026, 1028, 1029, 1033,
+                                         1032, 1035, 1037, 1039, 1041, 1008, 1017};
 constexpr unsigned kMailDetailLabels[] = {1044, 1045, 1046};
 
 // Every message the viewer can show: each string once as an error, the two that also come as
