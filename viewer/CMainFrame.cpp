@@ -1,6 +1,7 @@
 #include "viewer/CMainFrame.h"
 
 #include "formats/joblog/JobRecords.h"
+#include "viewer/AddThumbnailEvent.h"
 #include "viewer/CPYRNApp.h"
 #include "viewer/CPYRNDoc.h"
 #include "viewer/DocumentView.h"
@@ -8,6 +9,8 @@
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
 #include "viewer/controls/CFlowBar.h"
+#include "viewer/controls/CThumbComponentWnd.h"
+#include "viewer/controls/ThumbDoubleClickEvent.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -74,6 +77,8 @@ int CMainFrame::OnCreate()
     m_wndFlowBar->setAllowedAreas(Qt::RightDockWidgetArea);
     addDockWidget(Qt::RightDockWidgetArea, m_wndFlowBar);
     m_wndFlowBar->hide();
+    // A double-clicked thumbnail ends here.
+    CThumbComponentWnd::SetMainWindow(this);
 
     InitBasicCommands();
     return 0;
@@ -281,11 +286,21 @@ void CMainFrame::ShowFlowBar(bool show)
 
 bool CMainFrame::event(QEvent* event)
 {
-    if (event->type() == ProgressEvent::kType) {
-        m_pProgressBar->setValue(static_cast<ProgressEvent*>(event)->value());
+    switch (static_cast<int>(event->type())) {
+    case ProgressEvent::kType:
+        OnProgressPos(static_cast<ProgressEvent*>(event)->value());
+        return true;
+    case AddThumbnailEvent::kType: {
+        const auto* add = static_cast<AddThumbnailEvent*>(event);
+        OnAddThumbnail(add->Page(), add->Record());
         return true;
     }
-    return QMainWindow::event(event);
+    case ThumbDoubleClickEvent::kType:
+        OnThumbnailDoubleClicked(static_cast<ThumbDoubleClickEvent*>(event)->PageText());
+        return true;
+    default:
+        return QMainWindow::event(event);
+    }
 }
 
 void CMainFrame::changeEvent(QEvent* event)

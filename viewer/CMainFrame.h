@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class CFlowBar;
@@ -11,6 +13,7 @@ class QMenuBar;
 class QProgressBar;
 class QStackedWidget;
 class QStatusBar;
+struct tagDORNPAGEIMGINFO;
 
 // The viewer's main window: the menu, the status bar with the thumbnail progress, the
 // thumbnail pane on the right, and one of the three views as its client.
@@ -61,6 +64,18 @@ public:
     void InitBasicCommands();
     // Shows or hides the thumbnail pane (with its width when shown).
     void ShowFlowBar(bool show);
+
+    // --- The thumbnail pane and its run (CMainFrameThumbnails.cpp) ---
+    // Deletes every thumbnail, with those still on their way, and scrolls the pane to its start.
+    void ClearThumbnails();
+    // The status bar's progress runs from 0 to `count` thumbnails.
+    void SetThumbnailProgressRange(std::size_t count);
+    void OnProgressPos(int position);
+    // A thumbnail for `page` at the end of the pane: the record's picture, or the document's
+    // placeholder without a record.
+    void OnAddThumbnail(std::uint32_t page, const tagDORNPAGEIMGINFO* record);
+    // Opens the page whose number a thumbnail's caption carries.
+    void OnThumbnailDoubleClicked(const QString& pageText);
 
     QMenuBar* m_wndMenuBar = nullptr;
     QStatusBar* m_wndStatusBar = nullptr;

@@ -48,6 +48,16 @@ enum class ViewSlot
 extern std::array<bool, 6> g_bMailSortAscending;
 extern std::array<bool, 6> g_bSheetSortAscending;
 
+// The current mail's page numbers: the smallest entry (0 for an empty list), how many pages
+// the mail should have for `lettersExpected` letters, and the list extended by smaller numbers
+// until it holds `count` entries, reaches page 1 or holds kMaxMailPages entries. Computed in
+// 64 bits: a hostile letter count allocates no more than the bound.
+inline constexpr std::size_t kMaxMailPages = std::size_t{1} << 16;
+std::uint32_t GetSmallestPageNumber(const std::vector<std::uint32_t>& pages);
+std::uint64_t ExpectedPageCount(const std::vector<std::uint32_t>& pages,
+                                std::uint32_t lettersExpected);
+void ExtendPageList(std::vector<std::uint32_t>& pages, std::uint64_t count);
+
 // The viewer's one document: everything one opened log archive yields, and the sort, filter
 // and selection state that the views share.
 class CPYRNDoc : public QObject
