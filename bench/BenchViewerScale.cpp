@@ -52,10 +52,9 @@ bool LargeSample(fs::path& archive, std::uintmax_t& logBytes)
         stream.pages = kStreamPages;
         stream.subPagesPerPage = 4; // two duplex letters a mail
         stream.bytes = 0;
-        if (samplejob::WriteZipArchive(archive.string(),
-                                       samplejob::LogArchiveMembers(
-                                           "LargeJob", bytes, samplejob::DigestFileBytes(bytes))) !=
-                0 ||
+        if (samplejob::WriteZipArchive(
+                archive.string(), samplejob::LogArchiveMembers(
+                                      "LargeJob", bytes, samplejob::DigestFileBytes(bytes))) != 0 ||
             samplejob::WriteLargePageStream((folder / "LargeJob.prn").string(), stream) != 0) {
             return false;
         }
@@ -69,7 +68,8 @@ bool LargeSample(fs::path& archive, std::uintmax_t& logBytes)
 class Viewer
 {
 public:
-    explicit Viewer(const fs::path& archive) : m_home(fs::temp_directory_path() / "BenchViewerScale")
+    explicit Viewer(const fs::path& archive)
+        : m_home(fs::temp_directory_path() / "BenchViewerScale")
     {
         fs::remove_all(m_home);
         fs::create_directories(m_home / "runtime");
@@ -269,7 +269,7 @@ void BM_LargeSampleThroughTheViewer(benchmark::State& state)
                 state.counters["thumbnails_s"] = Seconds(start);
             }
         } else {
-            state.SkipWithError("no mail list yet");
+            state.counters["mails"] = 0; // no mail list in this build: open and memory only
         }
         const std::uintmax_t peak = viewer.End();
         state.counters["log_MB"] = static_cast<double>(logBytes) / 1e6;
