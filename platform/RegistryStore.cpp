@@ -220,6 +220,17 @@ bool RegistryStore::KeyExists(std::string_view key) const
     });
 }
 
+bool RegistryStore::IsKeyEmpty(std::string_view key) const
+{
+    key = TrimmedKey(key);
+    const Key* found = FindKey(key);
+    return found != nullptr && found->values.empty() &&
+           std::none_of(m_keys.begin(), m_keys.end(), [key](const Key& k) {
+               return k.path.size() > key.size() && k.path[key.size()] == '\\' &&
+                      EqualNoCase(std::string_view(k.path).substr(0, key.size()), key);
+           });
+}
+
 const RegistryValue* RegistryStore::FindValue(std::string_view key, std::string_view name) const
 {
     const Key* found = FindKey(key);

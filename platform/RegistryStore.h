@@ -59,6 +59,8 @@ public:
 
     // True for a key that was created, and for every parent of one.
     bool KeyExists(std::string_view key) const;
+    // True for an existing key that holds neither values nor sub-keys.
+    bool IsKeyEmpty(std::string_view key) const;
     const RegistryValue* FindValue(std::string_view key, std::string_view name) const;
 
     void CreateKey(std::string_view key);

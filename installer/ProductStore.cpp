@@ -1,0 +1,182 @@
+#include "installer/ProductStore.h"
+
+#include "installer/InstallerPackage.h"
+#include "installer/TextHelpers.h"
+#include "platform/InstallerFolders.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <memory>
+
+namespace installer {
+namespace {
+
+constexpr const char* kRecordName = "product.txt";
+constexpr std::size_t kMaxRecordBytes = 1024 * 1024;
+constexpr std::size_t kMaxPackageBytes = std::size_t{2} * 1024 * 1024 * 1024;
+
+} // namespace
+
+bool IsProductCode(std::string_view code)
+{
+    if (code.size() != 38 || code.front() != '{' || code.back() != '}') {
+        return false;
+    }
+    for (std::size_t i = 1; i < 37; ++i) {
+        const char c = code[i];
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash ? c != '-' : !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string ProductRecord::Serialize() const
+{
+    std::string text = "ProductCode=" + productCode + "\nUpgradeCode=" + upgradeCode +
+                       "\nVersion=" + version + "\nLanguage=" + std::to_string(language) + "\n";
+    for (const std::string& transform : transforms) {
+        text += "Transform=" + transform + "\n";
+    }
+    for (const InstalledComponent& component : components) {
+        text += "Component=" + component.key + "\t" + component.id + "\n";
+    }
+    return text;
+}
+
+std::optional<ProductRecord> ProductRecord::Parse(std::string_view text)
+{
+    ProductRecord record;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = line.substr(0, equals);
+        const std::string value(line.substr(equals + 1));
+        if (key == "ProductCode") {
+            record.productCode = value;
+        } else if (key == "UpgradeCode") {
+            record.upgradeCode = value;
+        } else if (key == "Version") {
+            record.version = value;
+        } else if (key == "Language") {
+            record.language = std::atoi(value.c_str());
+        } else if (key == "Transform" && IsSafeName(value)) {
+            record.transforms.push_back(value);
+        } else if (key == "Component") {
+            const std::size_t tab = value.find('\t');
+            record.components.push_back(
+                {value.substr(0, tab), tab == std::string::npos ? "" : value.substr(tab + 1)});
+        }
+    }
+    if (!IsProductCode(record.productCode)) {
+        return std::nullopt;
+    }
+    return record;
+}
+
+TargetFolder ProductStore::FolderOf(const std::string& productCode)
+{
+    return TargetFolder{platform::InstallerCacheFolder(), {productCode}};
+}
+
+std::vector<ProductRecord> ProductStore::List() const
+{
+    std::vector<ProductRecord> records;
+    std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(platform::InstallerCacheFolder().c_str()),
+                                               ::closedir);
+    if (!folder) {
+        return records;
+    }
+    std::vector<std::string> codes;
+    while (const dirent* entry = ::readdir(folder.get())) {
+        if (IsProductCode(entry->d_name)) {
+            codes.emplace_back(entry->d_name);
+        }
+    }
+    std::sort(codes.begin(), codes.end());
+    for (const std::string& code : codes) {
+        if (std::optional<ProductRecord> record = Find(code)) {
+            records.push_back(std::move(*record));
+        }
+    }
+    return records;
+}
+
+std::optional<ProductRecord> ProductStore::Find(const std::string& productCode) const
+{
+    if (!IsProductCode(productCode) ||
+        KindOf(FolderOf(productCode), kRecordName) != EntryKind::File) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> text =
+        ReadSmallFile(FolderOf(productCode).Path() + kRecordName, kMaxRecordBytes);
+    std::optional<ProductRecord> record = text ? ProductRecord::Parse(*text) : std::nullopt;
+    if (!record || record->productCode != productCode) {
+        return std::nullopt;
+    }
+    return record;
+}
+
+bool ProductStore::Save(const ProductRecord& record, const std::string& packagePath,
+                        const std::vector<std::string>& transformPaths, Journal& journal) const
+{
+    const TargetFolder folder = FolderOf(record.productCode);
+    if (!IsProductCode(record.productCode) || transformPaths.size() != record.transforms.size()) {
+        return false;
+    }
+    auto copy = [&](const std::string& from, const std::string& name) {
+        const std::optional<std::string> bytes = ReadSmallFile(from, kMaxPackageBytes);
+        return bytes &&
+               WriteTargetFile(folder, name, *bytes, 0600, journal) == WriteOutcome::Written;
+    };
+    // Maintenance reads the package back from here: never copied onto itself.
+    const bool samePackage = packagePath == folder.Path() + ProductRecord::kPackageName;
+    if (!samePackage && !copy(packagePath, ProductRecord::kPackageName)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < transformPaths.size(); ++i) {
+        if (transformPaths[i] != folder.Path() + record.transforms[i] &&
+            !copy(transformPaths[i], record.transforms[i])) {
+            return false;
+        }
+    }
+    return WriteTargetFile(folder, kRecordName, record.Serialize(), 0600, journal) ==
+           WriteOutcome::Written;
+}
+
+void ProductStore::Remove(const ProductRecord& record) const
+{
+    const TargetFolder folder = FolderOf(record.productCode);
+    RemoveTargetFile(folder, kRecordName);
+    RemoveTargetFile(folder, ProductRecord::kPackageName);
+    for (const std::string& transform : record.transforms) {
+        RemoveTargetFile(folder, transform);
+    }
+    RemoveEmptyTargetFolder(folder);
+}
+
+bool ProductStore::IsHeldElsewhere(std::string_view componentId, std::string_view productCode) const
+{
+    if (componentId.empty()) {
+        return false;
+    }
+    for (const ProductRecord& record : List()) {
+        if (record.productCode == productCode) {
+            continue;
+        }
+        for (const InstalledComponent& component : record.components) {
+            if (EqualNoCase(component.id, componentId)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace installer
