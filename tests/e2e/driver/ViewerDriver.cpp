@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QSocketNotifier>
 #include <QTableView>
 #include <QTest>
@@ -229,8 +230,9 @@ private:
             }
             return true;
         }
-        static const QStringList kWidgetQueries = {"find",     "text", "rows",  "cell",   "header",
-                                                   "children", "grab", "winid", "current"};
+        static const QStringList kWidgetQueries = {"find",    "text",     "rows", "cell",
+                                                   "header",  "children", "grab", "winid",
+                                                   "current", "scroll"};
         if (!kWidgetQueries.contains(command)) {
             return false;
         }
@@ -272,6 +274,15 @@ private:
                               .arg(area.width())
                               .arg(area.height()));
                 }
+            }
+        } else if (command == QLatin1String("scroll")) {
+            auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+            if (area == nullptr) {
+                failure = QStringLiteral("no scroll area");
+            } else {
+                Print(QStringLiteral("data %1 %2")
+                          .arg(area->horizontalScrollBar()->maximum())
+                          .arg(area->verticalScrollBar()->maximum()));
             }
         } else if (view == nullptr || view->model() == nullptr) {
             failure = QStringLiteral("no item view");
@@ -371,6 +382,8 @@ private:
             const QKeyCombination keys = QKeySequence::fromString(args.value(1))[0];
             return [widget, keys] {
                 if (widget) {
+                    // Keys go to the active window, as the user's would after a click into it.
+                    QApplication::setActiveWindow(widget->window());
                     QTest::keyClick(widget, keys.key(), keys.keyboardModifiers());
                 }
             };
