@@ -6,6 +6,7 @@
 #include "viewer/CAboutDlg.h"
 #include "viewer/CMainFrame.h"
 #include "viewer/CPYRNDoc.h"
+#include "viewer/JobSummaryFilterDialog.h"
 #include "viewer/PasswordDialog.h"
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
@@ -77,6 +78,15 @@ protected:
         ResourceModule::FreeLanguageLibrary(m_library);
     }
 
+    // Starts the viewer and opens the sample job from the File-Open dialog that it shows.
+    bool StartWithSample()
+    {
+        SetFileDialogRunner([this](QFileDialog&) -> std::optional<QString> { return m_archive; });
+        const bool started = Start();
+        SetFileDialogRunner([](QFileDialog&) -> std::optional<QString> { return std::nullopt; });
+        return started && !theApp.GetDocument()->GetCsvBaseName().isEmpty();
+    }
+
     void Shoot(QWidget& widget, const QString& name)
     {
         QApplication::processEvents();
@@ -117,10 +127,9 @@ protected:
 
 TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
 {
-    ASSERT_TRUE(Start({m_archive}));
+    ASSERT_TRUE(StartWithSample());
     CMainFrame* frame = theApp.GetMainFrame();
     ASSERT_NE(frame, nullptr);
-    ASSERT_FALSE(theApp.GetDocument()->GetCsvBaseName().isEmpty()) << "the sample did not open";
 
     theApp.ShowJobResultView();
     Shoot(*frame, "MainFrame_JobResult");
@@ -133,6 +142,18 @@ TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
 
     theApp.ShowMailListView();
     Shoot(*frame, "MainFrame_MailList");
+    {
+        // The filter dialog of the type column, as a right click on its header opens it.
+        theApp.GetDocument()->BuildMailFilterCandidates(1);
+        JobSummaryFilterDialog filter(frame);
+        filter.OnInitDialog();
+        filter.show();
+        Shoot(filter, "FilterDialog");
+        for (const char* name : {"control1", "control2"}) {
+            ExpectButtonFits(*filter.findChild<QPushButton*>(QLatin1String(name)));
+        }
+    }
+    // The first mail with its thumbnails, decoded when the view is shown.
     theApp.ShowMailDetailView();
     Shoot(*frame, "MainFrame_MailDetail");
     theApp.ShowJobResultView();
@@ -183,7 +204,7 @@ TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
 
 TEST_P(LanguageScreenshotTest, MailDetailFormLabelsFit)
 {
-    ASSERT_TRUE(Start({m_archive}));
+    ASSERT_TRUE(StartWithSample());
     theApp.ShowMailDetailView();
     QWidget* detail = theApp.MailDetailWidget();
     ASSERT_NE(detail, nullptr);
