@@ -4,7 +4,7 @@
 #include "formats/archive/CZipFile.h"
 #include "formats/common/FileHelpers.h"
 #include "platform/ProfileFile.h"
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 #include "viewer/CJobResultView.h"
 #include "viewer/CMainFrame.h"
 #include "viewer/CPYRNDoc.h"

@@ -1,6 +1,6 @@
 // Why: settings and temporary folders must land in the user's XDG folders, and never at the
 // file-system root when the environment names no usable folder.
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 
 #include "tests/ScopedEnvironment.h"
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(SpecialFoldersTest, XdgVariablesThenTheHomeFolder)
+TEST(UserFoldersTest, XdgVariablesThenTheHomeFolder)
 {
     using platform::SpecialFolder;
     const struct
