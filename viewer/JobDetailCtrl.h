@@ -4,8 +4,6 @@
 
 #include <vector>
 
-class CPYRNDoc;
-
 // The sheet list of the current mail. Its rows are its own copies of the texts, so nothing on
 // screen points into the log's records. A header click sorts the sheets, a right click opens
 // the column's filter dialog, a double click on a front or back page opens that page.
