@@ -3,9 +3,8 @@
 #include "viewer/CPYRNApp.h"
 #include "viewer/CPYRNDoc.h"
 #include "viewer/JobDetailFilterDialog.h"
+#include "viewer/PrintImageWindow.h"
 #include "viewer/ResourceModule.h"
-
-#include <utility>
 
 namespace {
 
@@ -13,12 +12,6 @@ constexpr int kResultColumn = 2;
 constexpr int kFrontColumn = 4;
 constexpr int kBackColumn = 5;
 constexpr unsigned kPrintedString = 239;
-
-JobDetailCtrl::PageWindowOpener& PageWindow()
-{
-    static JobDetailCtrl::PageWindowOpener opener;
-    return opener;
-}
 
 } // namespace
 
@@ -30,11 +23,6 @@ const ReportListCtrl::Columns JobDetailCtrl::kListColumns = {{
     {176, 100}, // front page
     {177, 100}, // back page
 }};
-
-JobDetailCtrl::PageWindowOpener JobDetailCtrl::SetPageWindowOpener(PageWindowOpener opener)
-{
-    return std::exchange(PageWindow(), std::move(opener));
-}
 
 JobDetailCtrl::JobDetailCtrl(QWidget* parent) : ReportListCtrl(kListColumns, parent)
 {
@@ -104,7 +92,8 @@ void JobDetailCtrl::OpenPageImage(int row, int column)
     const qulonglong number = text.toULongLong(&parsed, 10);
     document->m_nPageToOpen =
         parsed && number <= kNoNumber ? static_cast<std::uint32_t>(number) : 0;
-    if (document->m_bHasPageImages && document->LoadPrintImage() && PageWindow()) {
-        PageWindow()(*document);
+    // The page window takes the main window's place until it closes.
+    if (document->m_bHasPageImages && document->LoadPrintImage()) {
+        CreatePrintImageWindow(*document);
     }
 }

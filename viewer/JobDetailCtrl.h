@@ -2,10 +2,7 @@
 
 #include "viewer/ReportListCtrl.h"
 
-#include <functional>
 #include <vector>
-
-class CPYRNDoc;
 
 // The sheet list of the current mail. Its rows are its own copies of the texts, so nothing on
 // screen points into the log's records. A header click sorts the sheets, a right click opens
@@ -17,13 +14,6 @@ class JobDetailCtrl : public ReportListCtrl
 public:
     static const Columns kListColumns;
     using Row = std::array<QString, kColumns>;
-
-    // Opens the page-image window on the page that the document has just decoded: the main
-    // window hides while it is open; false when no window could be made (the main window then
-    // stays). The page-image window puts its own in place; until one is set, none opens.
-    using PageWindowOpener = std::function<bool(CPYRNDoc& document)>;
-    // Puts `opener` in place and returns the one it replaces.
-    static PageWindowOpener SetPageWindowOpener(PageWindowOpener opener);
 
     explicit JobDetailCtrl(QWidget* parent);
 

@@ -24,6 +24,11 @@ void JobSummaryView::resizeEvent(QResizeEvent* event)
     m_pList->setGeometry(0, 0, event->size().width(), event->size().height());
 }
 
+void JobSummaryView::OnInitialUpdate()
+{
+    OnUpdate(nullptr, UpdateHint::kLogOpened);
+}
+
 void JobSummaryView::OnUpdate(DocumentView*, int hint)
 {
     if (hint != UpdateHint::kLogOpened && hint != UpdateHint::kMailListFiltered &&

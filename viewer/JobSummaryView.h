@@ -21,6 +21,8 @@ class JobSummaryView : public QWidget, public DocumentView
 public:
     explicit JobSummaryView(QWidget* parent = nullptr);
 
+    // Shows the log that may have been opened before the view existed (hint 0).
+    void OnInitialUpdate() override;
     // Hints 0 (a log was opened), 2 (filtered, or sorted while filtered) and 4 (sorted).
     void OnUpdate(DocumentView* sender, int hint) override;
     // The text of one cell of the shown mails; empty outside them.

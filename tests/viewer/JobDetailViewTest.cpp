@@ -4,6 +4,7 @@
 // what it shows must never outlive or point into a log that has gone.
 #include "tests/viewer/JobSummaryTestSupport.h"
 #include "tools/SampleFolder.h"
+#include "viewer/PrintImageFrame.h"
 #include "viewer/controls/CFlowBar.h"
 
 namespace {
@@ -192,11 +193,6 @@ TEST_F(JobDetailViewTest, RowsOutliveTheRecordsAndALogWithoutTheMailLeavesNothin
 
 TEST_F(JobDetailViewTest, DoubleClickOnAPageNumberSetsThePageToOpen)
 {
-    int windows = 0;
-    const auto previous = JobDetailCtrl::SetPageWindowOpener([&windows](CPYRNDoc&) {
-        ++windows;
-        return true;
-    });
     Open(TwoMails(false));
     theApp.ShowMailDetailView();
     const struct
@@ -214,9 +210,8 @@ TEST_F(JobDetailViewTest, DoubleClickOnAPageNumberSetsThePageToOpen)
         EXPECT_EQ(Document().m_nPageToOpen, click.page) << click.row << " " << click.column;
     }
     // No page images: nothing opens and the main window stays.
-    EXPECT_EQ(windows, 0);
+    EXPECT_FALSE(g_pPrintImageFrame);
     EXPECT_TRUE(theApp.GetMainFrame()->isVisible());
-    JobDetailCtrl::SetPageWindowOpener(previous);
 }
 
 TEST_F(JobDetailViewTest, DoubleClickOnAPageOfAJobWithPageImagesOpensItsWindow)
@@ -230,16 +225,19 @@ TEST_F(JobDetailViewTest, DoubleClickOnAPageOfAJobWithPageImagesOpensItsWindow)
         Document().OnOpenDocument(QString::fromStdString(options.folder + "/SampleJob.zip")));
     theApp.ShowMailDetailView();
     ASSERT_TRUE(Document().m_bPageImagesReady);
-    std::vector<std::uint32_t> opened;
-    const auto previous = JobDetailCtrl::SetPageWindowOpener([&opened](CPYRNDoc& document) {
-        opened.push_back(document.m_pPrintImage ? document.m_nPageToOpen : 0);
-        return true;
-    });
-    DoubleClickCell(SheetList(), 0, 5);
     DoubleClickCell(SheetList(), 0, 2);
-    JobDetailCtrl::SetPageWindowOpener(previous);
-    EXPECT_EQ(opened, std::vector<std::uint32_t>({SheetList().GetItemText(0, 5).toUInt()}));
+    EXPECT_FALSE(g_pPrintImageFrame);
+
+    DoubleClickCell(SheetList(), 0, 5);
+    const QString page = SheetList().GetItemText(0, 5);
+    ASSERT_TRUE(g_pPrintImageFrame);
+    EXPECT_EQ(Document().m_nPageToOpen, page.toUInt());
+    EXPECT_TRUE(g_pPrintImageFrame->isVisible());
+    EXPECT_EQ(g_pPrintImageFrame->windowTitle(), ResourceModule::String(138) + " - " + page);
+    EXPECT_FALSE(theApp.GetMainFrame()->isVisible());
     EXPECT_TRUE(m_boxes.Boxes().empty());
+    g_pPrintImageFrame->close();
+    EXPECT_TRUE(theApp.GetMainFrame()->isVisible());
 }
 
 TEST_F(JobDetailViewTest, ActivationShowsThePaneOnlyWhenPagesAreReadyAndStartsOneRun)

@@ -59,6 +59,18 @@ TEST_F(JobSummaryViewTest, CellsOfEveryKindAndStateRedUnlessCompleted)
     EXPECT_EQ(MailList().GetItemCount(), 0);
 }
 
+TEST_F(JobSummaryViewTest, ALogOpenedBeforeTheViewsExistShowsAtTheirInitialUpdate)
+{
+    // As with an archive named on the command line: the open comes before the two views.
+    Open(FinishedMails(3));
+    JobSummaryView mailList;
+    JobDetailView detail;
+    mailList.OnInitialUpdate();
+    detail.OnInitialUpdate();
+    EXPECT_EQ(Column(*mailList.GetListCtrl(), 0), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(Column(*detail.GetListCtrl(), 4), QStringList({"1"}));
+}
+
 TEST_F(JobSummaryViewTest, ArrowFollowsTheDocumentsSortNotTheHeadersOwnToggle)
 {
     Open(FinishedMails(3));
