@@ -181,7 +181,6 @@ TEST_F(EndToEndTest, SampleJobThroughEveryViewToThePageWindowAndOut)
     EXPECT_FALSE(viewer.Errors().contains("(0500")) << viewer.Errors().toStdString();
     Screenshot(viewer, "4-MailDetail");
 
-#if __has_include("viewer/PrintImageFrame.h")
     // A double click on a thumbnail opens its page in the page window instead of the main one.
     viewer.Ask("dblclick\t" + kPane + "/@CThumbButton");
     ASSERT_FALSE(viewer.WaitForEvent("shown PrintImageFrame").isEmpty());
@@ -222,9 +221,6 @@ TEST_F(EndToEndTest, SampleJobThroughEveryViewToThePageWindowAndOut)
     ASSERT_FALSE(viewer.WaitForEvent("shown CMainFrame").isEmpty());
     EXPECT_EQ(viewer.AskOne("text\tmain"), kMailDetailTitle);
     EXPECT_FALSE(viewer.Errors().contains("(0500")) << viewer.Errors().toStdString();
-#else
-    GTEST_SKIP() << "the page window has not landed yet";
-#endif
 }
 
 TEST_F(EndToEndTest, ArchiveNamedOnTheCommandLineFillsEveryView)
