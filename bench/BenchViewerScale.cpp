@@ -13,8 +13,10 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
@@ -50,7 +52,7 @@ bool LargeSample(fs::path& archive, std::uintmax_t& logBytes)
         const std::string bytes = samplejob::ReadWholeFile(log.string());
         samplejob::LargeStreamOptions stream;
         stream.pages = kStreamPages;
-        stream.subPagesPerPage = 4; // two duplex letters a mail
+        stream.subPagesPerPage = 6; // two duplex letters a mail, and a sheet made again
         stream.bytes = 0;
         if (samplejob::WriteZipArchive(
                 archive.string(), samplejob::LogArchiveMembers(
@@ -157,6 +159,20 @@ public:
         }
         return false;
     }
+    // The peak resident memory of the program so far, in MB.
+    double PeakMB() const
+    {
+        std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+        std::string word;
+        while (status >> word) {
+            if (word == "VmHWM:") {
+                double kib = 0;
+                status >> kib;
+                return kib * 1024 / 1e6;
+            }
+        }
+        return 0;
+    }
     // Ends the program (File > Exit) and gives its peak resident memory in bytes.
     std::uintmax_t End()
     {
@@ -233,16 +249,19 @@ void BM_LargeSampleThroughTheViewer(benchmark::State& state)
             break;
         }
         state.counters["open_s"] = Seconds(start);
+        state.counters["peak_open_MB"] = viewer.PeakMB();
 
         std::string rows;
         viewer.Ask("key\tmain\tCtrl+Up");
         viewer.AskUntil("text\tmain", "List");
         if (viewer.Ask("rows\t" + kList, &rows) && std::stod(rows) > 0) {
             state.counters["mails"] = std::stod(rows);
+            state.counters["peak_list_MB"] = viewer.PeakMB();
             start = Clock::now();
             viewer.Ask("headerclick\t" + kList + "\t4"); // the first click sorts descending
             viewer.AskUntil("header\t" + kList + "\t4", "down");
             state.counters["sort_s"] = Seconds(start);
+            state.counters["peak_sort_MB"] = viewer.PeakMB();
 
             // Filter on the type column: "Standard" (item 1 or 2) unchecked.
             start = Clock::now();
@@ -262,6 +281,7 @@ void BM_LargeSampleThroughTheViewer(benchmark::State& state)
             viewer.Await("event hidden JobSummaryFilterDialog");
             viewer.AskUntil("header\t" + kList + "\t1", "icon=1");
             state.counters["filter_s"] = Seconds(start);
+            state.counters["peak_filter_MB"] = viewer.PeakMB();
 
             // Back to every mail in ascending numbers, then mail 1's sheets and thumbnails.
             viewer.Ask("headerclick\t" + kList + "\t0");
@@ -289,6 +309,10 @@ void BM_LargeSampleThroughTheViewer(benchmark::State& state)
         state.counters["log_MB"] = static_cast<double>(logBytes) / 1e6;
         state.counters["peak_rss_MB"] = static_cast<double>(peak) / 1e6;
         state.counters["peak_per_log"] = static_cast<double>(peak) / static_cast<double>(logBytes);
+        for (const auto& [name, counter] : state.counters) {
+            std::fprintf(stderr, "%s=%.3f ", name.c_str(), counter.value);
+        }
+        std::fprintf(stderr, "\n");
         if (peak >= 3 * logBytes) {
             state.SkipWithError("peak memory of the viewer is not under 3x the log's size");
         }
