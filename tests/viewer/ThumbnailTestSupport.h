@@ -78,12 +78,31 @@ protected:
     void CollectPages(const std::vector<std::uint32_t>& pages)
     {
         m_document->m_nCurrentMailNo = 1;
+        // Showing the detail view already ran its own thumbnails: start from an empty cache.
+        m_document->ResetPageImageCache(true);
         m_document->FreeMailPageList();
         m_document->m_pMailPages = std::make_unique<std::vector<std::uint32_t>>(pages);
         ASSERT_EQ(m_document->CheckPageImages(), 0);
     }
 
     CFlowPanel& Panel() const { return *m_frame->m_wndFlowBar->m_pPanel; }
+    // Every thumbnail shows a picture the document still owns.
+    bool PaneShowsOnlyLiveImages() const
+    {
+        for (std::size_t i = 0; i < Panel().m_components.size(); ++i) {
+            const CBitmapData* image = Button(i).m_pImage;
+            bool live = image == m_document->m_pPlaceholderThumb.get();
+            if (m_document->m_pPageCache) {
+                for (const auto& [page, record] : *m_document->m_pPageCache) {
+                    live = live || (record && record->pBitmap.get() == image);
+                }
+            }
+            if (!live) {
+                return false;
+            }
+        }
+        return true;
+    }
     CThumbButton& Button(std::size_t index) const
     {
         return *static_cast<CThumbComponentWnd*>(Panel().m_components[index])->m_pButton;
