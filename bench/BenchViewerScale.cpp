@@ -4,7 +4,7 @@
 // Each step is timed from the command to the answer that shows its result; the peak resident
 // memory of the whole viewer process is compared with the log's size.
 //
-// The sample is written once into large-sample/ beside this program (minutes the first time).
+// The sample is written once into large-sample/ beside this program.
 #include "tools/LargeInputs.h"
 #include "tools/SampleArchive.h"
 #include "tools/SampleDigest.h"
@@ -13,8 +13,10 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
@@ -50,7 +52,7 @@ bool LargeSample(fs::path& archive, std::uintmax_t& logBytes)
         const std::string bytes = samplejob::ReadWholeFile(log.string());
         samplejob::LargeStreamOptions stream;
         stream.pages = kStreamPages;
-        stream.subPagesPerPage = 4; // two duplex letters a mail
+        stream.subPagesPerPage = 6; // two duplex letters a mail, and a sheet made again
         stream.bytes = 0;
         if (samplejob::WriteZipArchive(
                 archive.string(), samplejob::LogArchiveMembers(
@@ -68,8 +70,7 @@ bool LargeSample(fs::path& archive, std::uintmax_t& logBytes)
 class Viewer
 {
 public:
-    explicit Viewer(const fs::path& archive)
-        : m_home(fs::temp_directory_path() / "BenchViewerScale")
+    Viewer() : m_home(fs::temp_directory_path() / "BenchViewerScale")
     {
         fs::remove_all(m_home);
         fs::create_directories(m_home / "runtime");
@@ -98,7 +99,7 @@ public:
             ::setenv("XDG_DATA_HOME", (m_home / "data").c_str(), 1);
             ::setenv("XDG_RUNTIME_DIR", (m_home / "runtime").c_str(), 1);
             const std::string program = (BuildFolder() / "viewer" / "PYRN").string();
-            ::execl(program.c_str(), program.c_str(), archive.c_str(), nullptr);
+            ::execl(program.c_str(), program.c_str(), nullptr);
             ::_exit(127);
         }
         ::close(input[0]);
@@ -147,15 +148,30 @@ public:
         }
         return false;
     }
-    // Re-asks `command` until its answer contains `wanted`.
+    // Re-asks `command` until its answer contains `wanted`; false after the time-out.
     bool AskUntil(const std::string& command, const std::string& wanted)
     {
-        for (std::string data; Ask(command, &data);) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
+        for (std::string data; Clock::now() < deadline && Ask(command, &data);) {
             if (data.find(wanted) != std::string::npos) {
                 return true;
             }
         }
         return false;
+    }
+    // The peak resident memory of the program so far, in MB.
+    double PeakMB() const
+    {
+        std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+        std::string word;
+        while (status >> word) {
+            if (word == "VmHWM:") {
+                double kib = 0;
+                status >> kib;
+                return kib * 1024 / 1e6;
+            }
+        }
+        return 0;
     }
     // Ends the program (File > Exit) and gives its peak resident memory in bytes.
     std::uintmax_t End()
@@ -220,23 +236,32 @@ void BM_LargeSampleThroughTheViewer(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        Viewer viewer(archive);
+        // Started without an archive, the viewer asks for one; the user picks the large one.
+        Viewer viewer;
+        if (!viewer.Await("event shown QFileDialog")) {
+            state.SkipWithError("the viewer did not start");
+            break;
+        }
         auto start = Clock::now();
-        if (!viewer.Await("event shown CMainFrame") ||
-            !viewer.AskUntil("find\tmain/form312/control1042", "enabled=1")) {
+        viewer.Ask("choose\t" + archive.string());
+        if (!viewer.AskUntil("find\tmain/form312/control1042", "enabled=1")) {
             state.SkipWithError("the large sample did not open");
             break;
         }
         state.counters["open_s"] = Seconds(start);
+        state.counters["peak_open_MB"] = viewer.PeakMB();
 
         std::string rows;
         viewer.Ask("key\tmain\tCtrl+Up");
-        if (viewer.AskUntil("rows\t" + kList, "") && viewer.Ask("rows\t" + kList, &rows)) {
+        viewer.AskUntil("text\tmain", "List");
+        if (viewer.Ask("rows\t" + kList, &rows) && std::stod(rows) > 0) {
             state.counters["mails"] = std::stod(rows);
+            state.counters["peak_list_MB"] = viewer.PeakMB();
             start = Clock::now();
-            viewer.Ask("headerclick\t" + kList + "\t4");
-            viewer.AskUntil("header\t" + kList + "\t4", "up");
+            viewer.Ask("headerclick\t" + kList + "\t4"); // the first click sorts descending
+            viewer.AskUntil("header\t" + kList + "\t4", "down");
             state.counters["sort_s"] = Seconds(start);
+            state.counters["peak_sort_MB"] = viewer.PeakMB();
 
             // Filter on the type column: "Standard" (item 1 or 2) unchecked.
             start = Clock::now();
@@ -256,12 +281,21 @@ void BM_LargeSampleThroughTheViewer(benchmark::State& state)
             viewer.Await("event hidden JobSummaryFilterDialog");
             viewer.AskUntil("header\t" + kList + "\t1", "icon=1");
             state.counters["filter_s"] = Seconds(start);
+            state.counters["peak_filter_MB"] = viewer.PeakMB();
 
-            // Back to every mail, then the first mail's sheets and thumbnails.
+            // Back to every mail in ascending numbers, then mail 1's sheets and thumbnails.
+            viewer.Ask("headerclick\t" + kList + "\t0");
+            viewer.AskUntil("header\t" + kList + "\t0", "down");
             viewer.Ask("headerclick\t" + kList + "\t0");
             viewer.AskUntil("header\t" + kList + "\t0", "up");
+            int row = 0;
+            while (row < 100 &&
+                   viewer.Ask("cell\t" + kList + "\t" + std::to_string(row) + "\t0", &text) &&
+                   text != "1") {
+                ++row;
+            }
             start = Clock::now();
-            viewer.Ask("celldblclick\t" + kList + "\t0\t0");
+            viewer.Ask("celldblclick\t" + kList + "\t" + std::to_string(row) + "\t0");
             viewer.AskUntil("text\tmain", "Detail");
             viewer.AskUntil("find\tmain", "enabled=1"); // disabled while thumbnails decode
             std::string thumb;
@@ -275,6 +309,10 @@ void BM_LargeSampleThroughTheViewer(benchmark::State& state)
         state.counters["log_MB"] = static_cast<double>(logBytes) / 1e6;
         state.counters["peak_rss_MB"] = static_cast<double>(peak) / 1e6;
         state.counters["peak_per_log"] = static_cast<double>(peak) / static_cast<double>(logBytes);
+        for (const auto& [name, counter] : state.counters) {
+            std::fprintf(stderr, "%s=%.3f ", name.c_str(), counter.value);
+        }
+        std::fprintf(stderr, "\n");
         if (peak >= 3 * logBytes) {
             state.SkipWithError("peak memory of the viewer is not under 3x the log's size");
         }

@@ -69,7 +69,6 @@ protected:
 
 TEST_F(EndToEndTest, SampleJobThroughEveryViewToThePageWindowAndOut)
 {
-    GTEST_SKIP() << "The whole road through the merged views does not pass yet; kept to be mended.";
     // Started without an archive, the viewer asks for one at once.
     ViewerSession viewer(m_scratch);
     ASSERT_TRUE(viewer.Start({}));
@@ -182,8 +181,9 @@ TEST_F(EndToEndTest, SampleJobThroughEveryViewToThePageWindowAndOut)
     EXPECT_FALSE(viewer.Errors().contains("(0500")) << viewer.Errors().toStdString();
     Screenshot(viewer, "4-MailDetail");
 
-#if __has_include("viewer/PrintImageFrame.h")
     // A double click on a thumbnail opens its page in the page window instead of the main one.
+    GTEST_SKIP() << "A thumbnail's double click opens no page window yet: the main frame's "
+                    "handler stops at its placeholder and the detail list's opener is never set.";
     viewer.Ask("dblclick\t" + kPane + "/@CThumbButton");
     ASSERT_FALSE(viewer.WaitForEvent("shown PrintImageFrame").isEmpty());
     ASSERT_FALSE(viewer.WaitForEvent("hidden CMainFrame").isEmpty());
@@ -223,14 +223,10 @@ TEST_F(EndToEndTest, SampleJobThroughEveryViewToThePageWindowAndOut)
     ASSERT_FALSE(viewer.WaitForEvent("shown CMainFrame").isEmpty());
     EXPECT_EQ(viewer.AskOne("text\tmain"), kMailDetailTitle);
     EXPECT_FALSE(viewer.Errors().contains("(0500")) << viewer.Errors().toStdString();
-#else
-    GTEST_SKIP() << "the page window has not landed yet";
-#endif
 }
 
 TEST_F(EndToEndTest, ArchiveNamedOnTheCommandLineFillsEveryView)
 {
-    GTEST_SKIP() << "The whole road through the merged views does not pass yet; kept to be mended.";
     // The archive is opened before the mail list and the mail detail exist; they must still
     // show it when the user gets to them.
     ViewerSession viewer(m_scratch);
@@ -239,6 +235,8 @@ TEST_F(EndToEndTest, ArchiveNamedOnTheCommandLineFillsEveryView)
     viewer.Ask("key\tmain\tCtrl+Up");
     ASSERT_TRUE(viewer.AskUntil(
         "text\tmain", [](const QStringList& answer) { return answer.value(0) == kMailListTitle; }));
+    GTEST_SKIP() << "The mail list of an archive named on the command line stays empty: the "
+                    "list view is never refreshed by its initial update.";
     EXPECT_EQ(viewer.AskOne("rows\t" + kList).toInt(), 12);
     viewer.Ask("key\tmain\tCtrl+Up");
     ASSERT_TRUE(viewer.AskUntil("text\tmain", [](const QStringList& answer) {

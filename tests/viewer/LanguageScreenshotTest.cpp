@@ -8,6 +8,8 @@
 #include "viewer/CPYRNDoc.h"
 #include "viewer/JobSummaryFilterDialog.h"
 #include "viewer/PasswordDialog.h"
+#include "viewer/PrintImageFrame.h"
+#include "viewer/PrintImageWindow.h"
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
 
@@ -156,6 +158,17 @@ TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
     // The first mail with its thumbnails, decoded when the view is shown.
     theApp.ShowMailDetailView();
     Shoot(*frame, "MainFrame_MailDetail");
+    {
+        // The first page of that mail in the page window, as its thumbnail opens it.
+        CPYRNDoc& document = *theApp.GetDocument();
+        ASSERT_TRUE(document.m_pMailPages && !document.m_pMailPages->empty());
+        QPointer<PrintImageFrame> page =
+            OpenPrintImageWindow(document, document.m_pMailPages->front());
+        ASSERT_FALSE(page.isNull());
+        Shoot(*page, "PageWindow");
+        page->close();
+        EXPECT_TRUE(page.isNull() || !page->isVisible());
+    }
     theApp.ShowJobResultView();
 
     {

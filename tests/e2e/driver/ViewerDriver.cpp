@@ -221,18 +221,8 @@ private:
             }
             return true;
         }
-        if (command == QLatin1String("action")) {
-            QAction* action = args.isEmpty() ? nullptr : FindAction(args[0]);
-            if (action == nullptr) {
-                failure = QStringLiteral("no action");
-            } else {
-                Print(QStringLiteral("data %1 %2").arg(action->isEnabled()).arg(action->text()));
-            }
-            return true;
-        }
-        static const QStringList kWidgetQueries = {"find",    "text",     "rows", "cell",
-                                                   "header",  "children", "grab", "winid",
-                                                   "current", "scroll"};
+        static const QStringList kWidgetQueries = {"find",   "text",     "rows", "cell", "header",
+                                                   "scroll", "children", "grab", "winid"};
         if (!kWidgetQueries.contains(command)) {
             return false;
         }
@@ -288,8 +278,6 @@ private:
             failure = QStringLiteral("no item view");
         } else if (command == QLatin1String("rows")) {
             Print(QStringLiteral("data %1").arg(view->model()->rowCount()));
-        } else if (command == QLatin1String("current")) {
-            Print(QStringLiteral("data %1").arg(view->currentIndex().row()));
         } else if (command == QLatin1String("cell")) {
             const QModelIndex index =
                 view->model()->index(args.value(1).toInt(), args.value(2).toInt());
@@ -351,9 +339,9 @@ private:
     std::function<void()> WidgetAction(const QString& command, const QStringList& args,
                                        QString& failure)
     {
-        static const QStringList kActions = {
-            "click",       "dblclick",      "key",       "type",         "close", "reject",
-            "headerclick", "headercontext", "cellclick", "celldblclick", "wheel"};
+        static const QStringList kActions = {"click",         "dblclick",  "key",
+                                             "type",          "wheel",     "headerclick",
+                                             "headercontext", "cellclick", "celldblclick"};
         if (!kActions.contains(command)) {
             return {};
         }
@@ -394,20 +382,6 @@ private:
                 if (auto* edit = qobject_cast<QLineEdit*>(widget.data())) {
                     edit->clear();
                     QTest::keyClicks(edit, text);
-                }
-            };
-        }
-        if (command == QLatin1String("close")) {
-            return [widget] {
-                if (widget) {
-                    widget->close();
-                }
-            };
-        }
-        if (command == QLatin1String("reject")) {
-            return [widget] {
-                if (auto* dialog = qobject_cast<QDialog*>(widget.data())) {
-                    dialog->reject();
                 }
             };
         }
