@@ -6,6 +6,7 @@
 #include "viewer/CMainFrame.h"
 #include "viewer/CPYRNApp.h"
 #include "viewer/CPYRNDoc.h"
+#include "viewer/PrintImageWindow.h"
 #include "viewer/controls/CFlowBar.h"
 #include "viewer/controls/CThumbComponentWnd.h"
 
@@ -70,10 +71,8 @@ void CMainFrame::OnThumbnailDoubleClicked(const QString& pageText)
     const bool fits = ParseUInt64(pageText.toStdString(), value) == 0 &&
                       value <= std::numeric_limits<std::uint32_t>::max();
     document->m_nPageToOpen = fits ? static_cast<std::uint32_t>(value) : 0;
-    if (!document->LoadPrintImage()) {
-        return;
+    // The page window takes this frame's place until it closes.
+    if (document->LoadPrintImage()) {
+        CreatePrintImageWindow(*document);
     }
-    // PAGE WINDOW: open the page-image window on the document here (hide this frame, show the
-    // window; it shows this frame again when it closes). Until it exists the decoded page stays
-    // with the document and this frame stays visible.
 }

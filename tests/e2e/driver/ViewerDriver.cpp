@@ -13,6 +13,7 @@
 // window). The first step searches every top-level window, visible ones first.
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -393,10 +394,15 @@ private:
                 if (!widget) {
                     return;
                 }
-                const QPointF centre = QRectF(widget->rect()).center();
-                QWheelEvent wheel(centre, widget->mapToGlobal(centre), QPoint(), QPoint(0, delta),
+                // A scroll area takes the wheel on its viewport, where a user's wheel lands.
+                QWidget* target = widget;
+                if (auto* area = qobject_cast<QAbstractScrollArea*>(widget.data())) {
+                    target = area->viewport();
+                }
+                const QPointF centre = QRectF(target->rect()).center();
+                QWheelEvent wheel(centre, target->mapToGlobal(centre), QPoint(), QPoint(0, delta),
                                   Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
-                QApplication::sendEvent(widget, &wheel);
+                QApplication::sendEvent(target, &wheel);
             };
         }
         return ItemAction(command, args, widget, failure);
