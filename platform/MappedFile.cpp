@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <malloc.h>
 #include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -23,6 +26,9 @@ constexpr bool kAddressSanitizer = false;
 #else
 constexpr bool kAddressSanitizer = false;
 #endif
+
+// glibc's own top pad, which AdviseHeapGrowth sets back.
+constexpr int kDefaultTopPad = 128 << 10;
 
 std::size_t RoundUp(std::size_t size)
 {
@@ -48,6 +54,47 @@ void* MapHugePageBlock(std::size_t length)
     ::munmap(block + length, kHugePageSize - head);
     ::madvise(block, length, MADV_HUGEPAGE); // only advice: failure leaves normal pages
     return block;
+}
+
+void AdviseHeapGrowth(std::size_t bytes)
+{
+    // The sanitizer's allocator has a heap of its own.
+    if (kAddressSanitizer || bytes < kHugePageSize) {
+        return;
+    }
+    const std::size_t most = (bytes + kHeapGrowthPiece - 1) / kHeapGrowthPiece + 1;
+    std::vector<void*> pieces;
+    try {
+        pieces.reserve(most);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    // With the pad, the first piece that the free memory cannot hold grows the heap by all of
+    // `bytes` at once, and only the allocator's headers touch the new memory before the advice.
+    const int pad = static_cast<int>(std::min<std::size_t>(bytes, std::numeric_limits<int>::max()));
+    auto* const before = static_cast<char*>(::sbrk(0));
+    char* after = before;
+    ::mallopt(M_TOP_PAD, pad);
+    while (after == before && pieces.size() < most) {
+        void* piece = std::malloc(kHeapGrowthPiece);
+        if (piece == nullptr) {
+            break;
+        }
+        pieces.push_back(piece);
+        after = static_cast<char*>(::sbrk(0));
+    }
+    ::mallopt(M_TOP_PAD, kDefaultTopPad);
+    if (after > before) {
+        const std::uintptr_t start = RoundUp(reinterpret_cast<std::uintptr_t>(before));
+        const std::uintptr_t end =
+            reinterpret_cast<std::uintptr_t>(after) / kHugePageSize * kHugePageSize;
+        if (start < end) {
+            ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+        }
+    }
+    for (void* piece : pieces) {
+        std::free(piece);
+    }
 }
 
 MappedFile::~MappedFile()

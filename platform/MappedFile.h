@@ -12,12 +12,24 @@
 namespace platform {
 
 inline constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+// The pieces in which AdviseHeapGrowth asks for memory: the allocator's mapping threshold
+// must be above this for them to come from the heap.
+inline constexpr std::size_t kHeapGrowthPiece = std::size_t{16} << 20;
 
 // A block of `length` fresh bytes starting on a huge-page boundary and advised for transparent
 // huge pages: the first touch of fresh memory costs far more than what is then written into
 // it, and huge pages cut that cost several times over. `length` is a multiple of
 // kHugePageSize; null when the block cannot be had. Given back with ::munmap(block, length).
 void* MapHugePageBlock(std::size_t length);
+
+// Readies the heap for about `bytes` of allocations to come, mostly small ones (records and
+// their texts), so that they land on transparent huge pages too: when the free memory does not
+// hold them, the heap grows by `bytes` at once and the new part is advised for huge pages
+// before anything but the allocator's headers touches it. The memory helps only while the
+// allocator keeps it, and the growth comes from the heap only for pieces below the allocator's
+// mapping threshold (the viewer sets both); otherwise this costs a few untouched mappings and
+// gains nothing. Only advice: nothing fails.
+void AdviseHeapGrowth(std::size_t bytes);
 
 class MappedFile
 {

@@ -5,11 +5,14 @@
 #include "formats/joblog/LogVocabulary.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
+#include "platform/MappedFile.h"
 #include "platform/SharedFile.h"
 #include "platform/Utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace {
@@ -18,6 +21,7 @@ constexpr std::size_t kHeaderRows = 8;
 constexpr std::size_t kMinimumRows = kHeaderRows + 1;
 constexpr int kMaxCommas = 13;
 constexpr int kCommasWithVersion = 13;
+constexpr std::size_t kHeapBytesPerLogByte = 2;
 
 constexpr std::size_t kFieldKey = 0;
 constexpr std::size_t kFieldValue = 1;
@@ -167,6 +171,10 @@ int JobLogFile::ReadLines(const std::string& path)
             return -1;
         }
         const std::string_view bytes = m_pRows->Bytes();
+        // The row index and the records to come take about twice the log's size.
+        platform::AdviseHeapGrowth(
+            std::min(bytes.size(), std::numeric_limits<std::size_t>::max() / kHeapBytesPerLogByte) *
+            kHeapBytesPerLogByte);
         m_pRows->Reserve(CountRows(bytes));
         platform::LineReader reader(bytes, platform::LineText::Utf8);
         std::vector<std::string_view> fields;
