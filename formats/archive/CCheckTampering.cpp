@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <openssl/evp.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
-constexpr std::size_t kReadPieceSize = 1024;
+// Large pieces: the hash itself is the cost, not the reads that feed it.
+constexpr std::size_t kReadPieceSize = std::size_t{1} << 20;
 constexpr long long kDigestFileSize = 16;
 
 bool IsUsablePath(const std::string& path)
@@ -106,7 +108,9 @@ int CCheckTampering::HashFileMD5(const std::string& path, Digest& digest)
     if (m_hHash == nullptr || EVP_DigestInit_ex(m_hHash, m_hProv, nullptr) != 1) {
         return -1;
     }
-    std::array<unsigned char, kReadPieceSize> piece{};
+    std::vector<unsigned char> piece(kReadPieceSize);
+    // The pieces are read straight into `piece`, past the stream's own small buffer.
+    std::setvbuf(m_hFile, nullptr, _IONBF, 0);
     for (long long left = fileSize; left > 0;) {
         const std::size_t want =
             static_cast<std::size_t>(std::min(left, static_cast<long long>(piece.size())));
