@@ -87,6 +87,8 @@ public:
     int m_nCommaCount = -1;                 // -1 until the first line is split, then 12 or 13
 
 private:
+    // A line's comma count against the file's, which the first line fixes (12 or 13). 0 or -1.
+    int AcceptCommaCount(std::size_t commas);
     int BuildFromRows(LetterCounters& counters);
     bool IsBuilding(std::size_t row) const;
     const EventRow& EventAt(std::size_t row);

@@ -72,6 +72,21 @@ std::size_t JobLogRows::CutFields(std::string_view line, std::span<std::string_v
     return count;
 }
 
+std::size_t JobLogRows::CountCommas(std::string_view line)
+{
+    std::size_t count = 0;
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= line.size(); i += 8) {
+            count += static_cast<std::size_t>(std::popcount(CommaBits(line.data() + i)));
+        }
+    }
+    for (; i < line.size(); ++i) {
+        count += line[i] == ',' ? 1 : 0;
+    }
+    return count;
+}
+
 JobLogRow JobLogRows::operator[](std::size_t row) const
 {
     JobLogRow result;

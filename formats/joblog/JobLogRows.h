@@ -71,6 +71,8 @@ public:
     // Cuts `line` at every comma into `fields` and returns the number of fields (commas + 1);
     // when there are more than fit, returns fields.size() + 1 and the fields are incomplete.
     static std::size_t CutFields(std::string_view line, std::span<std::string_view> fields);
+    // The number of commas in `line`; cheaper than cutting it.
+    static std::size_t CountCommas(std::string_view line);
 
 private:
     platform::MappedFile m_file;
