@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string_view>
+#include <thread>
 
 namespace platform {
 
@@ -74,6 +75,7 @@ private:
     void* m_region = nullptr; // m_data's block, when it is a mapping
     std::size_t m_regionSize = 0;
     std::unique_ptr<char[]> m_heap; // m_data's block, when it is on the heap
+    std::thread m_prefault;         // faults the mapped block in while it is read
 };
 
 } // namespace platform

@@ -171,7 +171,7 @@ int JobLogFile::ReadLines(const std::string& path)
             return -1;
         }
         const std::string_view bytes = m_pRows->Bytes();
-        // The row index and the records to come take about twice the log's size.
+        // The row index and the records to come take up to about twice the log's size.
         platform::AdviseHeapGrowth(
             std::min(bytes.size(), std::numeric_limits<std::size_t>::max() / kHeapBytesPerLogByte) *
             kHeapBytesPerLogByte);
