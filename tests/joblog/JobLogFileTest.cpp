@@ -6,6 +6,8 @@
 #include "tests/ScratchFolder.h"
 #include "tests/joblog/JobLogBuilder.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -346,3 +348,24 @@ TEST_F(JobLogFileTest, WhatCannotBeALogIsRefusedBeforeTheRestIsRead)
 }
 
 } // namespace
+
+// Why: lines are checked on the way in by a comma count taken eight bytes at a time; it must
+// agree with the cut that the build makes, at every offset and beside bytes that differ from a
+// comma only in one bit.
+TEST(JobLogRowsTest, CommaCountAgreesWithTheCut)
+{
+    const std::string neighbours = {',', '\xAC', '\x0C', '\x3C', '\x2D', '\0', '\xFF', 'a', '\xE6'};
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (std::size_t step = 1; step <= neighbours.size(); ++step) {
+            std::string line(length, 'x');
+            for (std::size_t i = 0; i < length; ++i) {
+                line[i] = neighbours[(i * step + length) % neighbours.size()];
+            }
+            std::array<std::string_view, 64> cut;
+            const auto expected =
+                static_cast<std::size_t>(std::count(line.begin(), line.end(), ','));
+            EXPECT_EQ(JobLogRows::CountCommas(line), expected) << length << "/" << step;
+            EXPECT_EQ(JobLogRows::CutFields(line, cut) - 1, expected) << length << "/" << step;
+        }
+    }
+}
