@@ -15,6 +15,7 @@
 #include "viewer/ResourceModule.h"
 
 #include <QFile>
+#include "viewer/StageClock.h"
 #include <QFileDialog>
 
 namespace {
@@ -65,6 +66,7 @@ void CPYRNDoc::RunWorker(ProgressDialog& dialog, std::function<void()> work)
 
 bool CPYRNDoc::OnOpenDocument(const QString& path)
 {
+    StageMark("start", true);
     QString tempFolder;
     if (!MakeTempFolder(tempFolder)) {
         ShowOpenError(QStringLiteral("03005"));
@@ -76,6 +78,7 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
         ShowOpenError(QStringLiteral("03005"));
         return false;
     }
+    StageMark("copy");
     const auto removeCopy = [&tempZip] { QFile::remove(tempZip); };
     if (QFile copy(tempZip); !copy.open(QIODevice::ReadOnly)) {
         removeCopy();
@@ -89,6 +92,7 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
         removeCopy();
         return false;
     }
+    StageMark("test");
     QString password;
     if (needsPassword) {
         PasswordDialog dialog;
@@ -100,6 +104,7 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
         password = dialog.GetPassword();
     }
 
+    StageMark("password");
     OpenLogContext context;
     ProgressDialog progress(MainWindow());
     progress.m_nRange = 100;
@@ -112,11 +117,13 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
     context.pPassword = &password;
     RunWorker(progress, [&context] { OpenLogThread(&context); });
 
+    StageMark("thread");
     if (context.bOk) {
         if (!context.bHasPageImages && !context.strCode.isEmpty()) {
             ShowWarningMessage(kOpenErrorMessage, context.strCode, MainWindow());
         }
         FillDocument(context);
+        StageMark("fill");
     } else {
         if (!tempFolder.isEmpty()) {
             bool ignored = false;

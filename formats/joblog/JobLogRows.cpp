@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::uint64_t kCommas = 0x2C2C2C2C2C2C2C2Cull;
 constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 
 // One bit (the top bit of its byte) for every comma among the eight bytes at `at`. Exact per
 // byte: no carry crosses from one byte into the next.
@@ -78,7 +79,9 @@ std::size_t JobLogRows::CountCommas(std::string_view line)
     std::size_t i = 0;
     if constexpr (std::endian::native == std::endian::little) {
         for (; i + 8 <= line.size(); i += 8) {
-            count += static_cast<std::size_t>(std::popcount(CommaBits(line.data() + i)));
+            // One bit per comma, at the top of its byte: summed by one multiplication, as
+            // baseline x86-64 has no population count instruction.
+            count += static_cast<std::size_t>(((CommaBits(line.data() + i) >> 7) * kOnes) >> 56);
         }
     }
     for (; i < line.size(); ++i) {
