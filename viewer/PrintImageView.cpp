@@ -21,15 +21,16 @@ using namespace PrintImageGeometry;
 
 namespace {
 
-// A band of fewer rows is not worth a thread of its own.
-constexpr int kMinBandRows = 32;
+// Rows a thread stretches at a time: few enough to share the work out evenly, enough that
+// setting up each band costs little.
+constexpr int kBandRows = 32;
 
 // The region stretch of `area` in horizontal bands: each pixel depends only on the source
 // under it, so the bands together are the area's stretch. The page is only read meanwhile.
 bool StretchInBands(const CBitmapData& page, const DeviceRect& target,
                     const formats::StretchArea& area, std::uint8_t* pixels, std::size_t stride)
 {
-    return formats::RunInBands(area.height, kMinBandRows, [&](int top, int bottom) {
+    return formats::RunInBands(area.height, kBandRows, [&](int top, int bottom) {
         const formats::StretchArea rows{area.x, area.y + top, area.width, bottom - top};
         return formats::StretchHalftoneRegion(page, target.Width(), target.Height(), rows,
                                               pixels + top * stride, stride);

@@ -197,8 +197,8 @@ std::unique_ptr<CBitmapData> CBitmapData::Rotated(bool clockwise,
     }
     if (turned) {
         formats::PostProgress(progress, 50);
-        // Bands of target rows on several threads: the copy is bound by memory, and each
-        // thread's first writes also fault in its own part of the fresh storage.
+        // Bands of one tile's target rows on several threads: the copy is bound by memory, and
+        // the first writes, which fault in the fresh storage, are spread over them too.
         CBitmapData& to = *turned;
         formats::RunInBands(to.m_nHeight, kTile, [&](int top, int bottom) {
             clockwise ? TurnQuarter<true>(*this, to, top, bottom)

@@ -1,7 +1,7 @@
 #include "formats/image/RunInBands.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <atomic>
 #include <exception>
 #include <thread>
 #include <vector>
@@ -9,37 +9,42 @@
 namespace formats {
 namespace {
 
-constexpr unsigned kMaxBands = 8;
+constexpr unsigned kMaxThreads = 8; // the caller included
 
 } // namespace
 
-bool RunInBands(int rows, int minBandRows, const std::function<bool(int top, int bottom)>& work)
+bool RunInBands(int rows, int bandRows, const std::function<bool(int top, int bottom)>& work)
 {
     if (rows <= 0) {
         return true;
     }
-    const int processors =
-        static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxBands));
-    const int bands = std::clamp(rows / std::max(minBandRows, 1), 1, processors);
-    std::vector<char> done(static_cast<std::size_t>(bands), 0);
-    const auto run = [&](int band) {
-        const auto top = static_cast<int>(std::int64_t{rows} * band / bands);
-        const auto bottom = static_cast<int>(std::int64_t{rows} * (band + 1) / bands);
-        done[static_cast<std::size_t>(band)] = work(top, bottom) ? 1 : 0;
+    bandRows = std::clamp(bandRows, 1, rows);
+    const int bands = (rows - 1) / bandRows + 1;
+    const int threads = std::min(
+        bands, static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads)));
+    std::atomic<int> next = 0;
+    std::atomic<bool> ok = true;
+    const auto takeBands = [&] {
+        for (int band = next++; band < bands; band = next++) {
+            const int top = band * bandRows;
+            if (!work(top, top + std::min(bandRows, rows - top))) {
+                ok = false;
+            }
+        }
     };
     std::vector<std::thread> helpers;
-    for (int band = 1; band < bands; ++band) {
+    for (int i = 1; i < threads; ++i) {
         try {
-            helpers.emplace_back(run, band);
+            helpers.emplace_back(takeBands);
         } catch (const std::exception&) {
-            run(band); // no thread to be had: this one does it
+            break; // the threads running, or the caller alone, take the rest
         }
     }
-    run(0);
+    takeBands();
     for (std::thread& helper : helpers) {
         helper.join();
     }
-    return std::all_of(done.begin(), done.end(), [](char ok) { return ok != 0; });
+    return ok;
 }
 
 } // namespace formats
