@@ -59,10 +59,9 @@ inline void CopyPixelWide(std::uint8_t* to, const std::uint8_t* from)
 }
 
 // Writes target rows [rowBegin, rowEnd) of `to` (the turned `from`) in tiles, each target row
-// from left to right. Clockwise,
-// target pixel (c, r) is source pixel (r, height - 1 - c); counter-clockwise it is
-// (width - 1 - r, c). Four-byte moves are used except where they would read past the source
-// (its last column) or write into the next target row (the target's last column).
+// from left to right. Clockwise, target pixel (c, r) is source pixel (r, height - 1 - c);
+// counter-clockwise it is (width - 1 - r, c). Four-byte moves are used except where they would read
+// past the source (its last column) or write into the next target row (the target's last column).
 template <bool clockwise>
 void TurnQuarter(const CBitmapData& from, CBitmapData& to, int rowBegin, int rowEnd)
 {
