@@ -15,7 +15,6 @@
 #include "viewer/ResourceModule.h"
 
 #include <QFile>
-#include "viewer/StageClock.h"
 #include <QFileDialog>
 
 namespace {
@@ -66,7 +65,6 @@ void CPYRNDoc::RunWorker(ProgressDialog& dialog, std::function<void()> work)
 
 bool CPYRNDoc::OnOpenDocument(const QString& path)
 {
-    StageMark("start", true);
     QString tempFolder;
     if (!MakeTempFolder(tempFolder)) {
         ShowOpenError(QStringLiteral("03005"));
@@ -78,7 +76,6 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
         ShowOpenError(QStringLiteral("03005"));
         return false;
     }
-    StageMark("copy");
     const auto removeCopy = [&tempZip] { QFile::remove(tempZip); };
     if (QFile copy(tempZip); !copy.open(QIODevice::ReadOnly)) {
         removeCopy();
@@ -92,7 +89,6 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
         removeCopy();
         return false;
     }
-    StageMark("test");
     QString password;
     if (needsPassword) {
         PasswordDialog dialog;
@@ -104,7 +100,6 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
         password = dialog.GetPassword();
     }
 
-    StageMark("password");
     OpenLogContext context;
     ProgressDialog progress(MainWindow());
     progress.m_nRange = 100;
@@ -117,13 +112,11 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
     context.pPassword = &password;
     RunWorker(progress, [&context] { OpenLogThread(&context); });
 
-    StageMark("thread");
     if (context.bOk) {
         if (!context.bHasPageImages && !context.strCode.isEmpty()) {
             ShowWarningMessage(kOpenErrorMessage, context.strCode, MainWindow());
         }
         FillDocument(context);
-        StageMark("fill");
     } else {
         if (!tempFolder.isEmpty()) {
             bool ignored = false;

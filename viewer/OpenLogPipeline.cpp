@@ -11,7 +11,6 @@
 #include "viewer/ProgressDialog.h"
 
 #include <QDir>
-#include "viewer/StageClock.h"
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -81,7 +80,6 @@ void OpenPageImages(OpenLogContext& context)
 // Steps 2 to 8; each failure leaves its code in the context.
 void RunOpenSteps(OpenLogContext& context, QString& failureCode)
 {
-    StageMark("started");
     failureCode = QStringLiteral("03006");
     const QString& password = context.pPassword != nullptr ? *context.pPassword : QString();
     const std::string passwordText = Utf8(password);
@@ -94,7 +92,6 @@ void RunOpenSteps(OpenLogContext& context, QString& failureCode)
         context.strCode = failureCode;
         return;
     }
-    StageMark("extract");
     ProgressDialog::PostProgress(context.pProgressDialog, 30);
 
     failureCode = QStringLiteral("03007");
@@ -106,7 +103,6 @@ void RunOpenSteps(OpenLogContext& context, QString& failureCode)
         context.strCode = code;
         return;
     }
-    StageMark("digest");
     ProgressDialog::PostProgress(context.pProgressDialog, 40);
 
     failureCode = QStringLiteral("03009");
@@ -119,7 +115,6 @@ void RunOpenSteps(OpenLogContext& context, QString& failureCode)
     }
     context.bOk = true;
     context.pJobLogFile = std::move(log);
-    StageMark("load");
     ProgressDialog::PostProgress(context.pProgressDialog, 50);
 
     // From here on a failure only costs the page images.
@@ -182,7 +177,6 @@ int OpenLogThread(OpenLogContext* context)
         }
         context->strCode = failureCode;
     }
-    StageMark("pages");
     ProgressDialog::PostProgress(context->pProgressDialog, 100);
     return 0;
 }
