@@ -104,11 +104,17 @@ MappedFile::~MappedFile()
     Release();
 }
 
-void MappedFile::Release()
+void MappedFile::StopPrefault()
 {
+    m_stopPrefault = true;
     if (m_prefault.joinable()) {
         m_prefault.join();
     }
+}
+
+void MappedFile::Release()
+{
+    StopPrefault();
     if (m_region != nullptr) {
         ::munmap(m_region, m_regionSize);
     }
@@ -151,12 +157,17 @@ bool MappedFile::Open(std::FILE* stream)
         if (m_data != nullptr && whole < m_regionSize) {
             ::madvise(m_data + whole, m_regionSize - whole, MADV_NOHUGEPAGE);
         }
-        // All of it is read next. Its first touches cost more than reading into it: they are
-        // taken on a thread of their own, beside the reads. Prefaulting changes no byte.
+        // The blocks are read next. Their first touches cost more than reading into them: they
+        // are taken on a thread of their own beside the reads, a block at a time, until the
+        // reading ends or fails. Prefaulting changes no byte.
         if (m_data != nullptr) {
+            m_stopPrefault = false;
             try {
-                m_prefault = std::thread(
-                    [data = m_data, size = m_size] { ::madvise(data, size, MADV_POPULATE_WRITE); });
+                m_prefault = std::thread([data = m_data, size = m_size, stop = &m_stopPrefault] {
+                    for (std::size_t at = 0; at < size && !*stop; at += kBlockSize) {
+                        ::madvise(data + at, std::min(kBlockSize, size - at), MADV_POPULATE_WRITE);
+                    }
+                });
             } catch (const std::system_error&) {
                 // Then the reads fault the pages in themselves.
             }
@@ -184,15 +195,14 @@ bool MappedFile::ReadBlock(std::size_t most)
         }
         if (got <= 0) {
             m_failed = true; // a read error, or the file shrank since it was measured
+            StopPrefault();
             return false;
         }
         done += static_cast<std::size_t>(got);
     }
     m_read += done;
     if (m_read == m_size) {
-        if (m_prefault.joinable()) {
-            m_prefault.join(); // done by now: the reads were behind it
-        }
+        StopPrefault();
         m_fd = -1;
         if (m_region != nullptr) {
             ::mprotect(m_region, m_regionSize, PROT_READ);

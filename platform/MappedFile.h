@@ -4,6 +4,7 @@
 // large blocks, so that a reader may look at the first ones and stop before the rest.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -66,6 +67,7 @@ public:
 
 private:
     void Release();
+    void StopPrefault();
 
     char* m_data = nullptr;
     std::size_t m_size = 0; // the file's size when opened
@@ -75,7 +77,8 @@ private:
     void* m_region = nullptr; // m_data's block, when it is a mapping
     std::size_t m_regionSize = 0;
     std::unique_ptr<char[]> m_heap; // m_data's block, when it is on the heap
-    std::thread m_prefault;         // faults the mapped block in while it is read
+    std::thread m_prefault;         // faults the mapped block in ahead of the reads
+    std::atomic<bool> m_stopPrefault = false;
 };
 
 } // namespace platform
