@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPixmap>
+#include <QStyle>
 #include <memory>
 
 namespace {
@@ -67,6 +68,13 @@ ReportListCtrl::ReportListCtrl(const Columns& columns, QWidget* parent)
             [this](const QPoint& position) { OnNotify(position); });
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnDblClk(index.row(), index.column()); });
+}
+
+QSize ReportListCtrl::sizeHint() const
+{
+    const int width = horizontalHeader()->length() + 2 * frameWidth() +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return {width, QTableView::sizeHint().height()};
 }
 
 int ReportListCtrl::GetItemCount() const
