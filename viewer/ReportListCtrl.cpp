@@ -1,6 +1,7 @@
 #include "viewer/ReportListCtrl.h"
 
 #include "viewer/LoadBitmapResource.h"
+#include "viewer/ReportHeaderStyle.h"
 #include "viewer/ReportListDelegate.h"
 #include "viewer/ResourceModule.h"
 
@@ -59,6 +60,9 @@ ReportListCtrl::ReportListCtrl(const Columns& columns, QWidget* parent)
         header->resizeSection(column, columns[static_cast<std::size_t>(column)].width);
     }
     header->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* headerStyle = new ReportHeaderStyle;
+    headerStyle->setParent(header);
+    header->setStyle(headerStyle);
 
     // The header flips its own arrow before it reports the click; the owner's sort then sets
     // the arrow that stays.

@@ -11,6 +11,7 @@
 #include "viewer/PrintImageFrame.h"
 #include "viewer/PrintImageWindow.h"
 #include "viewer/ProgressDialog.h"
+#include "viewer/ReportListCtrl.h"
 #include "viewer/ResourceModule.h"
 
 #include <QAbstractButton>
@@ -120,8 +121,9 @@ protected:
         }
     }
 
-    // Each column header's text with the style's margins fits its column; the columns keep the
-    // widths they are given, so a translation has to be short enough.
+    // Each column header's text with the style's margins fits its column, also with the sort
+    // arrow; the columns keep the widths they are given, so a translation has to be short
+    // enough.
     static void ExpectHeadersFit(QWidget& view)
     {
         auto* list = view.findChild<QTableView*>(QStringLiteral("control315"));
@@ -131,6 +133,7 @@ protected:
             QStyleOptionHeader option;
             option.initFrom(header);
             option.section = column;
+            option.sortIndicator = QStyleOptionHeader::SortDown;
             option.text = list->model()->headerData(column, Qt::Horizontal).toString();
             const QSize needed =
                 header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, {}, header);
@@ -180,6 +183,8 @@ TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
     }
 
     theApp.ShowMailListView();
+    // Sorted by mail number, as a click on that header leaves it.
+    theApp.MailListWidget()->findChild<ReportListCtrl*>()->SetSortColumn(0, true);
     Shoot(*frame, "MainFrame_MailList");
     ExpectHeadersFit(*theApp.MailListWidget());
     ExpectAllColumnsShown(*theApp.MailListWidget());
