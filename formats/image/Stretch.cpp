@@ -82,17 +82,20 @@ void AddWeightedRow(Column* __restrict sums, const std::uint8_t* __restrict from
     }
 }
 
+constexpr std::int64_t kBandBytes = 256 * 1024;
+
 // Sum = sum of weight x pixel over an area of `area` weight units; the average is
 // Sum x kReciprocal / 2^kShift, one multiplication per channel instead of a division. With
 // area < 2^31 and Sum <= 255 x area the product stays below 2^64 and the result is exact to
 // well under half a step.
 constexpr int kShift = 55;
 
-template <typename Column>
-bool Halftone(const CBitmapData& source, CBitmapData& target)
+// `row(j)` gives source row j, 3 x sourceWidth bytes; rows are asked for in rising order, each
+// as often as target rows cover it.
+template <typename Column, typename SourceRow>
+bool Halftone(std::int64_t sourceWidth, std::int64_t sourceHeight, SourceRow&& row,
+              CBitmapData& target)
 {
-    const std::int64_t sourceWidth = source.m_nWidth;
-    const std::int64_t sourceHeight = source.m_nHeight;
     const std::int64_t targetWidth = target.m_nWidth;
     const std::int64_t targetHeight = target.m_nHeight;
     const auto area = static_cast<std::uint64_t>(sourceWidth * sourceHeight);
@@ -119,7 +122,7 @@ bool Halftone(const CBitmapData& source, CBitmapData& target)
         std::fill(whole.begin(), whole.end(), Column{0});
         std::fill(partial.begin(), partial.end(), Column{0});
         for (std::int64_t j = span.first; j <= span.last; ++j) {
-            const std::uint8_t* const from = source.m_pBits + j * std::int64_t{source.m_nStride};
+            const std::uint8_t* const from = row(j);
             const std::uint64_t weight = j == span.first  ? span.firstWeight
                                          : j == span.last ? span.lastWeight
                                                           : rowUnit;
@@ -156,6 +159,18 @@ bool Halftone(const CBitmapData& source, CBitmapData& target)
     return true;
 }
 
+// A column sums at most 255 x source height (weights of one target row add up to it).
+template <typename SourceRow>
+bool HalftoneRows(std::int64_t sourceWidth, std::int64_t sourceHeight, SourceRow&& row,
+                  CBitmapData& target)
+{
+    if (255u * static_cast<std::uint64_t>(sourceHeight) <=
+        std::numeric_limits<std::uint32_t>::max()) {
+        return Halftone<std::uint32_t>(sourceWidth, sourceHeight, row, target);
+    }
+    return Halftone<std::uint64_t>(sourceWidth, sourceHeight, row, target);
+}
+
 } // namespace
 
 bool StretchHalftone(const CBitmapData& source, CBitmapData& target)
@@ -163,12 +178,38 @@ bool StretchHalftone(const CBitmapData& source, CBitmapData& target)
     if (!IsBuffer(source, 24) || !IsBuffer(target, 24)) {
         return false;
     }
-    // A column sums at most 255 x source height (weights of one target row add up to it).
-    const std::uint64_t columnMax = 255u * static_cast<std::uint64_t>(source.m_nHeight);
-    if (columnMax <= std::numeric_limits<std::uint32_t>::max()) {
-        return Halftone<std::uint32_t>(source, target);
+    return HalftoneRows(
+        source.m_nWidth, source.m_nHeight,
+        [&source](std::int64_t j) { return source.m_pBits + j * std::int64_t{source.m_nStride}; },
+        target);
+}
+
+bool StretchHalftoneBands(int sourceWidth, int sourceHeight, const BandMaker& makeBand,
+                          CBitmapData& target)
+{
+    if (sourceWidth < 1 || sourceHeight < 1 || !IsBuffer(target, 24) || !makeBand) {
+        return false;
     }
-    return Halftone<std::uint64_t>(source, target);
+    // Bands of about kBandBytes, so that a band is still in the cache when it is averaged.
+    const std::int64_t rowBytes = 3 * std::int64_t{sourceWidth};
+    const int bandRows =
+        static_cast<int>(std::clamp<std::int64_t>(kBandBytes / rowBytes, 1, sourceHeight));
+    CBitmapData band;
+    if (!band.Create(sourceWidth, bandRows, 24)) {
+        return false;
+    }
+    // Rows are asked for in rising order: a row outside the band starts the next band there.
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+    const auto row = [&](std::int64_t j) -> const std::uint8_t* {
+        if (j < first || j >= first + count) {
+            first = j;
+            count = std::min<std::int64_t>(bandRows, sourceHeight - j);
+            makeBand(static_cast<int>(first), static_cast<int>(count), band);
+        }
+        return band.m_pBits + (j - first) * std::int64_t{band.m_nStride};
+    };
+    return HalftoneRows(sourceWidth, sourceHeight, row, target);
 }
 
 bool StretchWhiteOnBlack(const CBitmapData& source, int sourceWidth, int sourceHeight,
