@@ -315,15 +315,38 @@ void PlaneComposer::ComposeFour(CBitmapData& output, int firstRow, int count) co
     const std::array<PlaneReader, 4> planes = {m_planes[0], m_planes[1], m_planes[2], m_planes[3]};
     const std::uint32_t* const pair = m_pairs.data();
     const std::array<std::uint8_t, 256>& intensity = m_intensity;
+    const auto pairOf = [pair](const Rows<4>& rows, int i) {
+        const unsigned k = rows[3][i];
+        return std::uint64_t{pair[rows[2][i] << 8 | k]} |
+               std::uint64_t{pair[rows[1][i] << 8 | k]} << 8 |
+               std::uint64_t{pair[rows[0][i] << 8 | k]} << 16;
+    };
+    // Sixteen pixels without ink in any plane: the table's white for level 0, stored at once.
+    std::array<std::uint8_t, 48> blank{};
+    blank.fill(intensity[0]);
     ForEachRow(
         output, firstRow, count, planes, !m_pairs.empty(),
-        [](const Rows<4>&, int, std::uint8_t*) { return 0; },
-        [pair](const Rows<4>& rows, int i) {
-            const unsigned k = rows[3][i];
-            return std::uint64_t{pair[rows[2][i] << 8 | k]} |
-                   std::uint64_t{pair[rows[1][i] << 8 | k]} << 8 |
-                   std::uint64_t{pair[rows[0][i] << 8 | k]} << 16;
+        [&](const Rows<4>& rows, int pairs, std::uint8_t* out) {
+            // Stops before the last pair, so that every pair may be stored eight bytes wide.
+            int i = 0;
+            for (; i + 8 < pairs; i += 8) {
+                std::uint64_t ink = 0;
+                for (const std::uint8_t* row : rows) {
+                    std::uint64_t bytes = 0;
+                    std::memcpy(&bytes, row + i, sizeof bytes);
+                    ink |= bytes;
+                }
+                if (ink == 0) {
+                    std::memcpy(out + 6 * std::size_t(i), blank.data(), blank.size());
+                    continue;
+                }
+                for (int j = i; j < i + 8; ++j) {
+                    StorePair(out + 6 * std::size_t(j), pairOf(rows, j), true);
+                }
+            }
+            return i;
         },
+        pairOf,
         [&](int x, int y, std::uint8_t* out) {
             const int k = planes[3].Level(x, y);
             out[0] = intensity[planes[2].Level(x, y) << 4 | k];
