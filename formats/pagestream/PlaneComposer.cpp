@@ -116,6 +116,15 @@ void ForEachRow(CBitmapData& output, int firstRow, int count,
     }
 }
 
+// Six output bytes of the four-plane composition for pixel pair i.
+inline std::uint64_t FourPair(const std::uint32_t* pair, const Rows<4>& rows, int i)
+{
+    const unsigned k = rows[3][i];
+    return std::uint64_t{pair[rows[2][i] << 8 | k]} |
+           std::uint64_t{pair[rows[1][i] << 8 | k]} << 8 |
+           std::uint64_t{pair[rows[0][i] << 8 | k]} << 16;
+}
+
 #if defined(__x86_64__) || defined(__i386__)
 
 // Byte shuffles that interleave 16 blue, 16 green and 16 red bytes into 48 bytes of pixels:
@@ -142,6 +151,89 @@ bool HasSsse3()
     return has;
 }
 
+// Levels of 32 pixels of a row: [0] pixels 0-15, [1] pixels 16-31; the high nibble comes first.
+struct Levels32
+{
+    __m128i half[2];
+};
+
+__attribute__((target("ssse3"))) inline Levels32 LoadLevels(const std::uint8_t* row)
+{
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
+    const __m128i low = _mm_and_si128(bytes, nibble);
+    return {{_mm_unpacklo_epi8(high, low), _mm_unpackhi_epi8(high, low)}};
+}
+
+// Interleaves 16 blue, 16 green and 16 red bytes into the 48 bytes of 16 pixels at `to`.
+__attribute__((target("ssse3"))) inline void StoreInterleaved(std::uint8_t* to,
+                                                              const __m128i (&channel)[3])
+{
+    for (int part = 0; part < 3; ++part) {
+        __m128i bytes = _mm_setzero_si128();
+        for (int c = 0; c < 3; ++c) {
+            const __m128i mask =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInterleave[part][c].data()));
+            bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(channel[c], mask));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * part), bytes);
+    }
+}
+
+__attribute__((target("ssse3"))) bool AllZero(__m128i bytes)
+{
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) == 0xFFFF;
+}
+
+// The four-plane composition of 32 pixels at a time where either the black or all colour
+// planes carry no ink (a letter's colour areas, its text, its white): the intensities then
+// depend on one level only and are a 16-byte shuffle table. Other blocks go pair by pair.
+__attribute__((target("ssse3"))) int FourBlocks(const Rows<4>& rows, int pairs, std::uint8_t* out,
+                                                const std::array<std::uint8_t, 256>& intensity,
+                                                const std::uint32_t* pair)
+{
+    std::array<std::uint8_t, 16> byColour{}; // black level 0
+    std::array<std::uint8_t, 16> byBlack{};  // colour levels 0
+    for (int level = 0; level < 16; ++level) {
+        byColour[level] = intensity[level << 4];
+        byBlack[level] = intensity[level];
+    }
+    const __m128i colourTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(byColour.data()));
+    const __m128i blackTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(byBlack.data()));
+    int i = 0;
+    for (; i + 16 <= pairs; i += 16) {
+        const auto load = [&](int plane) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[plane] + i));
+        };
+        const bool noBlack = AllZero(load(3));
+        if (!noBlack && !AllZero(_mm_or_si128(_mm_or_si128(load(0), load(1)), load(2)))) {
+            for (int j = i; j < i + 16; ++j) {
+                StorePair(out + 6 * std::size_t(j), FourPair(pair, rows, j), j + 1 < pairs);
+            }
+            continue;
+        }
+        const Levels32 c0 = LoadLevels(rows[0] + i);
+        const Levels32 c1 = LoadLevels(rows[1] + i);
+        const Levels32 c2 = LoadLevels(rows[2] + i);
+        const Levels32 k = LoadLevels(rows[3] + i);
+        for (int half = 0; half < 2; ++half) {
+            std::uint8_t* const to = out + 6 * std::size_t(i) + 48 * half;
+            if (noBlack) {
+                const __m128i channel[3] = {_mm_shuffle_epi8(colourTable, c2.half[half]),
+                                            _mm_shuffle_epi8(colourTable, c1.half[half]),
+                                            _mm_shuffle_epi8(colourTable, c0.half[half])};
+                StoreInterleaved(to, channel);
+            } else {
+                const __m128i grey = _mm_shuffle_epi8(blackTable, k.half[half]);
+                const __m128i channel[3] = {grey, grey, grey};
+                StoreInterleaved(to, channel);
+            }
+        }
+    }
+    return i;
+}
+
 // The five-plane composition of 32 pixels at a time: the level lists are 16-byte shuffle
 // tables, the sums saturating byte additions.
 __attribute__((target("ssse3"))) int FiveBlocks(const Rows<5>& rows, int pairs, std::uint8_t* out,
@@ -151,50 +243,29 @@ __attribute__((target("ssse3"))) int FiveBlocks(const Rows<5>& rows, int pairs, 
 {
     const __m128i colourTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colour.data()));
     const __m128i blackTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(black.data()));
-    const __m128i nibble = _mm_set1_epi8(0x0F);
     const __m128i ones = _mm_set1_epi8(-1);
-    __m128i interleave[3][3];
-    for (int part = 0; part < 3; ++part) {
-        for (int channel = 0; channel < 3; ++channel) {
-            interleave[part][channel] = _mm_loadu_si128(
-                reinterpret_cast<const __m128i*>(kInterleave[part][channel].data()));
-        }
-    }
-    // Levels of 32 pixels: [0] pixels 0-15, [1] pixels 16-31; the high nibble comes first.
-    auto levels = [nibble](const std::uint8_t* row, __m128i(&half)[2]) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
-        const __m128i high = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
-        const __m128i low = _mm_and_si128(bytes, nibble);
-        half[0] = _mm_unpacklo_epi8(high, low);
-        half[1] = _mm_unpackhi_epi8(high, low);
-    };
     int i = 0;
     for (; i + 16 <= pairs; i += 16) {
-        __m128i c0[2], c1[2], c2[2], s[2], k[2];
-        levels(rows[0] + i, c0);
-        levels(rows[1] + i, c1);
-        levels(rows[2] + i, c2);
-        levels(rows[3] + i, s);
-        levels(rows[4] + i, k);
+        const Levels32 c0 = LoadLevels(rows[0] + i);
+        const Levels32 c1 = LoadLevels(rows[1] + i);
+        const Levels32 c2 = LoadLevels(rows[2] + i);
+        const Levels32 s = LoadLevels(rows[3] + i);
+        const Levels32 k = LoadLevels(rows[4] + i);
         for (int half = 0; half < 2; ++half) {
-            const __m128i b = _mm_shuffle_epi8(blackTable, k[half]);
-            const __m128i spotAndBlack = _mm_adds_epu8(_mm_shuffle_epi8(colourTable, s[half]), b);
+            const __m128i b = _mm_shuffle_epi8(blackTable, k.half[half]);
+            const __m128i spotAndBlack =
+                _mm_adds_epu8(_mm_shuffle_epi8(colourTable, s.half[half]), b);
             const __m128i redExtra = spotOnRed ? spotAndBlack : b;
             const __m128i channel[3] = {
-                _mm_xor_si128(_mm_adds_epu8(_mm_shuffle_epi8(colourTable, c2[half]), spotAndBlack),
-                              ones),
-                _mm_xor_si128(_mm_adds_epu8(_mm_shuffle_epi8(colourTable, c1[half]), spotAndBlack),
-                              ones),
-                _mm_xor_si128(_mm_adds_epu8(_mm_shuffle_epi8(colourTable, c0[half]), redExtra),
+                _mm_xor_si128(
+                    _mm_adds_epu8(_mm_shuffle_epi8(colourTable, c2.half[half]), spotAndBlack),
+                    ones),
+                _mm_xor_si128(
+                    _mm_adds_epu8(_mm_shuffle_epi8(colourTable, c1.half[half]), spotAndBlack),
+                    ones),
+                _mm_xor_si128(_mm_adds_epu8(_mm_shuffle_epi8(colourTable, c0.half[half]), redExtra),
                               ones)};
-            std::uint8_t* const to = out + 6 * std::size_t(i) + 48 * half;
-            for (int part = 0; part < 3; ++part) {
-                const __m128i bytes =
-                    _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(channel[0], interleave[part][0]),
-                                              _mm_shuffle_epi8(channel[1], interleave[part][1])),
-                                 _mm_shuffle_epi8(channel[2], interleave[part][2]));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * part), bytes);
-            }
+            StoreInterleaved(out + 6 * std::size_t(i) + 48 * half, channel);
         }
     }
     return i;
@@ -315,18 +386,18 @@ void PlaneComposer::ComposeFour(CBitmapData& output, int firstRow, int count) co
     const std::array<PlaneReader, 4> planes = {m_planes[0], m_planes[1], m_planes[2], m_planes[3]};
     const std::uint32_t* const pair = m_pairs.data();
     const std::array<std::uint8_t, 256>& intensity = m_intensity;
-    const auto pairOf = [pair](const Rows<4>& rows, int i) {
-        const unsigned k = rows[3][i];
-        return std::uint64_t{pair[rows[2][i] << 8 | k]} |
-               std::uint64_t{pair[rows[1][i] << 8 | k]} << 8 |
-               std::uint64_t{pair[rows[0][i] << 8 | k]} << 16;
-    };
+    const auto pairOf = [pair](const Rows<4>& rows, int i) { return FourPair(pair, rows, i); };
     // Sixteen pixels without ink in any plane: the table's white for level 0, stored at once.
     std::array<std::uint8_t, 48> blank{};
     blank.fill(intensity[0]);
     ForEachRow(
         output, firstRow, count, planes, !m_pairs.empty(),
         [&](const Rows<4>& rows, int pairs, std::uint8_t* out) {
+#if defined(__x86_64__) || defined(__i386__)
+            if (HasSsse3()) {
+                return FourBlocks(rows, pairs, out, intensity, pair);
+            }
+#endif
             // Stops before the last pair, so that every pair may be stored eight bytes wide.
             int i = 0;
             for (; i + 8 < pairs; i += 8) {
