@@ -91,8 +91,6 @@ HALFTONE_VECTOR_CLONES void AddWeightedRow(Column* __restrict sums,
     }
 }
 
-constexpr std::int64_t kBandBytes = 256 * 1024;
-
 // Sum = sum of weight x pixel over an area of `area` weight units; the average is
 // Sum x kReciprocal / 2^kShift, one multiplication per channel instead of a division. With
 // area < 2^31 and Sum <= 255 x area the product stays below 2^64 and the result is exact to
@@ -168,6 +166,9 @@ bool Halftone(std::int64_t sourceWidth, std::int64_t sourceHeight, SourceRow&& r
     return true;
 }
 
+// A band of the banded stretch: small enough to stay in the cache until it is averaged.
+constexpr std::int64_t kBandBytes = 256 * 1024;
+
 // A column sums at most 255 x source height (weights of one target row add up to it).
 template <typename SourceRow>
 bool HalftoneRows(std::int64_t sourceWidth, std::int64_t sourceHeight, SourceRow&& row,
@@ -199,7 +200,6 @@ bool StretchHalftoneBands(int sourceWidth, int sourceHeight, const BandMaker& ma
     if (sourceWidth < 1 || sourceHeight < 1 || !IsBuffer(target, 24) || !makeBand) {
         return false;
     }
-    // Bands of about kBandBytes, so that a band is still in the cache when it is averaged.
     const std::int64_t rowBytes = 3 * std::int64_t{sourceWidth};
     const int bandRows =
         static_cast<int>(std::clamp<std::int64_t>(kBandBytes / rowBytes, 1, sourceHeight));
