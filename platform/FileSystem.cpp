@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include <climits>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -36,6 +38,55 @@ bool SetReadOnly(const std::string& path, bool readOnly)
     mode_t mode = info.st_mode & 07777;
     mode = readOnly ? (mode & ~static_cast<mode_t>(S_IWUSR)) : (mode | S_IWUSR);
     return ::chmod(path.c_str(), mode) == 0;
+}
+
+bool ReplaceFile(const std::string& path, const std::function<bool(std::FILE*)>& write)
+{
+    std::string target = path;
+    mode_t mode = 0644;
+    struct stat info = {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) {
+            char resolved[PATH_MAX];
+            if (::realpath(path.c_str(), resolved) == nullptr) {
+                return false;
+            }
+            target = resolved;
+        }
+        if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            ::access(target.c_str(), W_OK) != 0) {
+            return false;
+        }
+        mode = info.st_mode & 07777;
+    }
+    std::string temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return false;
+    }
+    std::FILE* file = ::fdopen(fd, "w");
+    if (file == nullptr) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Buffered data meets a full disk only when it is flushed: a failed flush or close fails.
+    bool ok = write(file);
+    ok = std::fflush(file) == 0 && ok && std::ferror(file) == 0;
+    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = std::fclose(file) == 0 && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+    }
+    return ok;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view bytes)
+{
+    return ReplaceFile(path, [bytes](std::FILE* file) {
+        return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    });
 }
 
 bool RemoveEmptyFolder(const std::string& path)

@@ -1,7 +1,10 @@
 // Single paths: what they name, their read-only bit, and where the running program lies.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -22,6 +25,13 @@ bool IsReadOnly(const std::string& path);
 bool SetReadOnly(const std::string& path, bool readOnly);
 
 bool RemoveEmptyFolder(const std::string& path);
+
+// Writes `path` through `write` into a temporary file beside it, which takes the path's place
+// only when every byte reached the disk: a failed write leaves what was there before. A link
+// is written through; a file that exists keeps its permissions and is refused when its owner
+// may not write it; a new one gets 0644.
+bool ReplaceFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
+bool ReplaceFile(const std::string& path, std::string_view bytes);
 
 // The absolute path of the running program's file.
 bool GetExecutablePath(std::string& path);

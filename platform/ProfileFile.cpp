@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/FileSystem.h"
 #include "platform/LineReader.h"
 #include "platform/Utf8.h"
 
@@ -108,32 +109,6 @@ std::vector<std::string_view> SplitLines(std::string_view bytes)
         lines.push_back(line);
     }
     return lines;
-}
-
-bool WriteAllAtomically(const std::string& path, const std::string& bytes)
-{
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = put > 0;
-        done += ok ? static_cast<std::size_t>(put) : 0;
-    }
-    ok = ::fchmod(fd, 0644) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-    }
-    return ok;
 }
 
 } // namespace
@@ -250,7 +225,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
     if (!sectionFound) {
         bytes += "[" + std::string(section) + "]\r\n" + entry + "\r\n";
     }
-    return WriteAllAtomically(path, bytes);
+    return ReplaceFile(path, bytes);
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/FileSystem.h"
 #include "platform/SetupFolders.h"
 
 #include <algorithm>
@@ -172,26 +173,7 @@ bool RegistryStore::Save(RegistryHive hive) const
     if (!MakeFolders(folder)) {
         return false;
     }
-    const std::string path = HivePath(hive);
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    const std::string text = Serialize();
-    bool ok = ::fchmod(fd, 0644) == 0;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        ok = written > 0 || (written < 0 && errno == EINTR);
-        done += written > 0 ? static_cast<std::size_t>(written) : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-    }
-    return ok;
+    return ReplaceFile(HivePath(hive), Serialize());
 }
 
 RegistryStore::Key* RegistryStore::FindKey(std::string_view key)

@@ -32,7 +32,7 @@ int ExportDataLines(const std::string& source, const std::string& destination)
     if (in == nullptr) {
         return -1;
     }
-    // A copy, not a mapping: truncating the destination must not pull the bytes away.
+    // A copy, not a mapping: replacing the destination must not pull the bytes away.
     platform::MappedFile content;
     const bool read = content.Load(in);
     std::fclose(in);
@@ -47,22 +47,15 @@ int ExportDataLines(const std::string& source, const std::string& destination)
         }
     }
 
-    std::FILE* out = std::fopen(destination.c_str(), "w");
-    if (out == nullptr) {
-        return -1;
-    }
-    bool ok = true;
-    bool first = true;
-    while (ok && reader.Next(line) == platform::LineResult::Line) {
-        ok = (first || WriteBytes(out, kLineEnd)) && WriteBytes(out, line);
-        first = false;
-    }
-    // Buffered data meets a full disk only when it is flushed: a failed close fails too.
-    ok = std::fflush(out) == 0 && ok && std::ferror(out) == 0;
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok) {
-        std::remove(destination.c_str());
-        return -1;
-    }
-    return 0;
+    const bool written = platform::ReplaceFile(destination, [&reader](std::FILE* out) {
+        std::string_view data;
+        bool ok = true;
+        bool first = true;
+        while (ok && reader.Next(data) == platform::LineResult::Line) {
+            ok = (first || WriteBytes(out, kLineEnd)) && WriteBytes(out, data);
+            first = false;
+        }
+        return ok;
+    });
+    return written ? 0 : -1;
 }

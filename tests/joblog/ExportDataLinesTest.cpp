@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,21 +89,49 @@ TEST_F(ExportDataLinesTest, ReplacesAnExistingDestinationAndMayOverwriteItsSourc
     EXPECT_EQ(ReadAll(same), "1,a\r\n2,b");
 }
 
-TEST_F(ExportDataLinesTest, FailedWriteLeavesNoDestination)
+TEST_F(ExportDataLinesTest, FailedWriteLeavesWhatWasThereAndNoStrayFile)
 {
-    // A file-size limit makes the write fail part way, as a full disk would.
+    // A file-size limit makes the write fail part way, as a full disk would; the user's old
+    // export must survive it, and a new one must not appear half written.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved = {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const std::string big = m_scratch.Write("big.csv", kHeader + std::string(200000, 'd') + "\n");
+    const std::string old = m_scratch.Write("old.csv", "the user's earlier export");
     rlimit small = saved;
     small.rlim_cur = 65536;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = ExportDataLines(big, Destination());
+    const int fresh = ExportDataLines(big, Destination());
+    const int over = ExportDataLines(big, old);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
     std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(fresh, -1);
+    EXPECT_EQ(over, -1);
     EXPECT_FALSE(std::filesystem::exists(Destination()));
+    EXPECT_EQ(ReadAll(old), "the user's earlier export");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_scratch.Path()), {}), 2);
+}
+
+TEST_F(ExportDataLinesTest, ExistingDestinationKeepsItsLinkAndPermissions)
+{
+    // Saving over a file is writing into it as the user sees it: through a link, with the
+    // file's own permissions, and not at all when the user may not write it.
+    const std::string source = m_scratch.Write("log.csv", kHeader + "1,a\n");
+    const std::string real = m_scratch.Write("real.csv", "old");
+    std::filesystem::permissions(real, std::filesystem::perms(0640));
+    const std::string link = m_scratch / "link.csv";
+    std::filesystem::create_symlink(real, link);
+    EXPECT_EQ(ExportDataLines(source, link), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadAll(real), "1,a");
+    EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0640));
+
+    const std::string locked = m_scratch.Write("locked.csv", "keep");
+    std::filesystem::permissions(locked, std::filesystem::perms(0444));
+    if (::access(locked.c_str(), W_OK) != 0) { // root may write anything
+        EXPECT_EQ(ExportDataLines(source, locked), -1);
+        EXPECT_EQ(ReadAll(locked), "keep");
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The thumbnail run: each page of the mail decoded once into the cache and handed to the pane in
 // list order, with its progress; failed pages as placeholders; a double click opening a page.
 #include "tests/viewer/ThumbnailTestSupport.h"
+#include "viewer/PrintImageFrame.h"
 #include "viewer/controls/ThumbDoubleClickEvent.h"
 
 #include <QProgressBar>
@@ -142,7 +143,13 @@ TEST_F(ThumbnailRunTest, DoubleClickOpensThePageAtFullSize)
     const auto expected = Decode(3, -1);
     ASSERT_TRUE(expected);
     EXPECT_TRUE(SamePixels(*m_document->m_pPrintImage->pBitmap, *expected->pBitmap));
+    // The page window takes the main window's place until it closes.
+    ASSERT_NE(g_pPrintImageFrame, nullptr);
+    EXPECT_TRUE(g_pPrintImageFrame->isVisible());
+    EXPECT_FALSE(m_frame->isVisible());
+    g_pPrintImageFrame->close();
     EXPECT_TRUE(m_frame->isVisible());
+    EXPECT_FALSE(m_document->m_pPrintImage);
 
     QTest::mouseDClick(&Button(3), Qt::LeftButton);
     EXPECT_EQ(m_document->m_nPageToOpen, 9U);
