@@ -166,18 +166,51 @@ __attribute__((target("ssse3"))) inline Levels32 LoadLevels(const std::uint8_t* 
     return {{_mm_unpacklo_epi8(high, low), _mm_unpackhi_epi8(high, low)}};
 }
 
+// The shuffles of kInterleave in registers, loaded once per row, and those that spread one
+// grey channel over all three.
+struct Interleave
+{
+    __m128i mask[3][3];
+    __m128i grey[3];
+};
+
+__attribute__((target("ssse3"))) inline Interleave LoadInterleave()
+{
+    Interleave loaded{};
+    for (int part = 0; part < 3; ++part) {
+        std::array<std::int8_t, 16> grey{};
+        for (int c = 0; c < 3; ++c) {
+            loaded.mask[part][c] =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInterleave[part][c].data()));
+        }
+        for (int j = 0; j < 16; ++j) {
+            grey[j] = static_cast<std::int8_t>((16 * part + j) / 3);
+        }
+        loaded.grey[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(grey.data()));
+    }
+    return loaded;
+}
+
 // Interleaves 16 blue, 16 green and 16 red bytes into the 48 bytes of 16 pixels at `to`.
-__attribute__((target("ssse3"))) inline void StoreInterleaved(std::uint8_t* to,
-                                                              const __m128i (&channel)[3])
+__attribute__((target("ssse3"))) inline void
+StoreInterleaved(std::uint8_t* to, const __m128i (&channel)[3], const Interleave& interleave)
 {
     for (int part = 0; part < 3; ++part) {
         __m128i bytes = _mm_setzero_si128();
         for (int c = 0; c < 3; ++c) {
-            const __m128i mask =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInterleave[part][c].data()));
-            bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(channel[c], mask));
+            bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(channel[c], interleave.mask[part][c]));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * part), bytes);
+    }
+}
+
+// 16 grey pixels, each channel the same byte, at `to`.
+__attribute__((target("ssse3"))) inline void StoreGrey(std::uint8_t* to, __m128i grey,
+                                                       const Interleave& interleave)
+{
+    for (int part = 0; part < 3; ++part) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * part),
+                         _mm_shuffle_epi8(grey, interleave.grey[part]));
     }
 }
 
@@ -201,33 +234,38 @@ __attribute__((target("ssse3"))) int FourBlocks(const Rows<4>& rows, int pairs, 
     }
     const __m128i colourTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(byColour.data()));
     const __m128i blackTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(byBlack.data()));
+    const __m128i white = _mm_set1_epi8(static_cast<char>(intensity[0]));
+    const Interleave interleave = LoadInterleave();
     int i = 0;
     for (; i + 16 <= pairs; i += 16) {
         const auto load = [&](int plane) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[plane] + i));
         };
         const bool noBlack = AllZero(load(3));
-        if (!noBlack && !AllZero(_mm_or_si128(_mm_or_si128(load(0), load(1)), load(2)))) {
-            for (int j = i; j < i + 16; ++j) {
-                StorePair(out + 6 * std::size_t(j), FourPair(pair, rows, j), j + 1 < pairs);
+        const bool noColour = AllZero(_mm_or_si128(_mm_or_si128(load(0), load(1)), load(2)));
+        std::uint8_t* const to = out + 6 * std::size_t(i);
+        if (noBlack && noColour) {
+            for (int part = 0; part < 6; ++part) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * part), white);
             }
-            continue;
-        }
-        const Levels32 c0 = LoadLevels(rows[0] + i);
-        const Levels32 c1 = LoadLevels(rows[1] + i);
-        const Levels32 c2 = LoadLevels(rows[2] + i);
-        const Levels32 k = LoadLevels(rows[3] + i);
-        for (int half = 0; half < 2; ++half) {
-            std::uint8_t* const to = out + 6 * std::size_t(i) + 48 * half;
-            if (noBlack) {
+        } else if (noBlack) {
+            const Levels32 c0 = LoadLevels(rows[0] + i);
+            const Levels32 c1 = LoadLevels(rows[1] + i);
+            const Levels32 c2 = LoadLevels(rows[2] + i);
+            for (int half = 0; half < 2; ++half) {
                 const __m128i channel[3] = {_mm_shuffle_epi8(colourTable, c2.half[half]),
                                             _mm_shuffle_epi8(colourTable, c1.half[half]),
                                             _mm_shuffle_epi8(colourTable, c0.half[half])};
-                StoreInterleaved(to, channel);
-            } else {
-                const __m128i grey = _mm_shuffle_epi8(blackTable, k.half[half]);
-                const __m128i channel[3] = {grey, grey, grey};
-                StoreInterleaved(to, channel);
+                StoreInterleaved(to + 48 * half, channel, interleave);
+            }
+        } else if (noColour) {
+            const Levels32 k = LoadLevels(rows[3] + i);
+            for (int half = 0; half < 2; ++half) {
+                StoreGrey(to + 48 * half, _mm_shuffle_epi8(blackTable, k.half[half]), interleave);
+            }
+        } else {
+            for (int j = i; j < i + 16; ++j) {
+                StorePair(out + 6 * std::size_t(j), FourPair(pair, rows, j), j + 1 < pairs);
             }
         }
     }
@@ -244,6 +282,7 @@ __attribute__((target("ssse3"))) int FiveBlocks(const Rows<5>& rows, int pairs, 
     const __m128i colourTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colour.data()));
     const __m128i blackTable = _mm_loadu_si128(reinterpret_cast<const __m128i*>(black.data()));
     const __m128i ones = _mm_set1_epi8(-1);
+    const Interleave interleave = LoadInterleave();
     int i = 0;
     for (; i + 16 <= pairs; i += 16) {
         const Levels32 c0 = LoadLevels(rows[0] + i);
@@ -265,7 +304,7 @@ __attribute__((target("ssse3"))) int FiveBlocks(const Rows<5>& rows, int pairs, 
                     ones),
                 _mm_xor_si128(_mm_adds_epu8(_mm_shuffle_epi8(colourTable, c0.half[half]), redExtra),
                               ones)};
-            StoreInterleaved(out + 6 * std::size_t(i) + 48 * half, channel);
+            StoreInterleaved(out + 6 * std::size_t(i) + 48 * half, channel, interleave);
         }
     }
     return i;

@@ -234,7 +234,7 @@ Pixel Expected(bool five, const CoverageTable& t, int altMode, int selector, con
 TEST_F(PixelConversionTest, RandomPagesMatchThePerPixelRules)
 {
     // Widths that give whole and partial blocks of 32 pixels, pairs and a last odd pixel. Row 1
-    // has no black and row 2 no colour, each of which the four-plane path takes in blocks.
+    // has no black, row 2 no colour and row 3 no ink, which the four-plane path takes in blocks.
     const struct
     {
         bool five;
@@ -246,20 +246,21 @@ TEST_F(PixelConversionTest, RandomPagesMatchThePerPixelRules)
     };
     std::mt19937 random(12345);
     for (const auto& c : cases) {
-        Planes planes(c.width, 3);
+        Planes planes(c.width, 4);
         for (CBitmapData& plane : planes.planes) {
             for (int i = 0; i < plane.m_nStride * plane.m_nHeight; ++i) {
                 plane.m_pBits[i] = static_cast<std::uint8_t>(random());
             }
         }
         for (int p = 0; p < 5; ++p) {
-            const int blankRow = p == 4 ? 1 : 2;
-            std::memset(planes.planes[p].m_pBits + blankRow * planes.planes[p].m_nStride, 0,
-                        static_cast<std::size_t>(planes.planes[p].m_nStride));
+            for (const int blankRow : {p == 4 ? 1 : 2, 3}) {
+                std::memset(planes.planes[p].m_pBits + blankRow * planes.planes[p].m_nStride, 0,
+                            static_cast<std::size_t>(planes.planes[p].m_nStride));
+            }
         }
         const CoverageTable& t = Table(c.levelMode);
         const auto output = planes.Compose(c.five, &t, c.altMode, c.selector);
-        for (int y = 0; y < 3; ++y) {
+        for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < c.width; ++x) {
                 Levels levels{};
                 for (int p = 0; p < 5; ++p) {
