@@ -1,6 +1,7 @@
 #include "viewer/PrintImageView.h"
 
 #include "formats/image/CBitmapData.h"
+#include "formats/image/RunInBands.h"
 #include "formats/image/StretchRegion.h"
 #include "formats/pagestream/DornPageImageInfo.h"
 #include "viewer/CPYRNDoc.h"
@@ -13,49 +14,27 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
-#include <exception>
 #include <new>
-#include <thread>
 #include <vector>
 
 using namespace PrintImageGeometry;
 
 namespace {
 
-// A band of fewer rows is not worth a thread of its own.
-constexpr int kMinBandRows = 32;
-constexpr unsigned kMaxBands = 8;
+// Rows a thread stretches at a time: few enough to share the work out evenly, enough that
+// setting up each band costs little.
+constexpr int kBandRows = 32;
 
-// The region stretch of `area` in horizontal bands, one per processor: each pixel depends
-// only on the source under it, so the bands together are the area's stretch. The page is only
-// read meanwhile; the calling thread waits for all bands.
+// The region stretch of `area` in horizontal bands: each pixel depends only on the source
+// under it, so the bands together are the area's stretch. The page is only read meanwhile.
 bool StretchInBands(const CBitmapData& page, const DeviceRect& target,
                     const formats::StretchArea& area, std::uint8_t* pixels, std::size_t stride)
 {
-    const int bands = std::clamp(
-        area.height / kMinBandRows, 1,
-        static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxBands)));
-    std::vector<char> done(static_cast<std::size_t>(bands), 0);
-    const auto stretch = [&](int band) {
-        const std::int32_t top = area.height * band / bands;
-        const std::int32_t bottom = area.height * (band + 1) / bands;
+    return formats::RunInBands(area.height, kBandRows, [&](int top, int bottom) {
         const formats::StretchArea rows{area.x, area.y + top, area.width, bottom - top};
-        done[static_cast<std::size_t>(band)] = formats::StretchHalftoneRegion(
-            page, target.Width(), target.Height(), rows, pixels + top * stride, stride);
-    };
-    std::vector<std::thread> helpers;
-    for (int band = 1; band < bands; ++band) {
-        try {
-            helpers.emplace_back(stretch, band);
-        } catch (const std::exception&) {
-            stretch(band); // no thread to be had: this one does it
-        }
-    }
-    stretch(0);
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
-    return std::all_of(done.begin(), done.end(), [](char ok) { return ok != 0; });
+        return formats::StretchHalftoneRegion(page, target.Width(), target.Height(), rows,
+                                              pixels + top * stride, stride);
+    });
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "formats/image/CBitmapData.h"
 
+#include "formats/image/RunInBands.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -56,20 +58,20 @@ inline void CopyPixelWide(std::uint8_t* to, const std::uint8_t* from)
     std::memcpy(to, &value, 4);
 }
 
-// Writes `to` (the turned `from`) in tiles, each target row from left to right. Clockwise,
-// target pixel (c, r) is source pixel (r, height - 1 - c); counter-clockwise it is
-// (width - 1 - r, c). Four-byte moves are used except where they would read past the source
-// (its last column) or write into the next target row (the target's last column).
+// Writes target rows [rowBegin, rowEnd) of `to` (the turned `from`) in tiles, each target row
+// from left to right. Clockwise, target pixel (c, r) is source pixel (r, height - 1 - c);
+// counter-clockwise it is (width - 1 - r, c). Four-byte moves are used except where they would read
+// past the source (its last column) or write into the next target row (the target's last column).
 template <bool clockwise>
-void TurnQuarter(const CBitmapData& from, CBitmapData& to)
+void TurnQuarter(const CBitmapData& from, CBitmapData& to, int rowBegin, int rowEnd)
 {
     const int rows = to.m_nHeight;   // = from.m_nWidth
     const int columns = to.m_nWidth; // = from.m_nHeight
     const std::ptrdiff_t fromStride = from.m_nStride;
     const std::ptrdiff_t step = clockwise ? -fromStride : fromStride; // per target column
     const int narrowRow = clockwise ? rows - 1 : 0; // reads the source's last column
-    for (int r0 = 0; r0 < rows; r0 += kTile) {
-        const int r1 = std::min(rows, r0 + kTile);
+    for (int r0 = rowBegin; r0 < rowEnd; r0 += kTile) {
+        const int r1 = std::min(rowEnd, r0 + kTile);
         for (int c0 = 0; c0 < columns; c0 += kTile) {
             const int c1 = std::min(columns, c0 + kTile);
             const int wideEnd = c1 == columns ? c1 - 1 : c1;
@@ -194,11 +196,14 @@ std::unique_ptr<CBitmapData> CBitmapData::Rotated(bool clockwise,
     }
     if (turned) {
         formats::PostProgress(progress, 50);
-        if (clockwise) {
-            TurnQuarter<true>(*this, *turned);
-        } else {
-            TurnQuarter<false>(*this, *turned);
-        }
+        // Bands of one tile's target rows on several threads: the copy is bound by memory, and
+        // the first writes, which fault in the fresh storage, are spread over them too.
+        CBitmapData& to = *turned;
+        formats::RunInBands(to.m_nHeight, kTile, [&](int top, int bottom) {
+            clockwise ? TurnQuarter<true>(*this, to, top, bottom)
+                      : TurnQuarter<false>(*this, to, top, bottom);
+            return true;
+        });
         formats::PostProgress(progress, 80);
     }
     formats::PostProgress(progress, 100);

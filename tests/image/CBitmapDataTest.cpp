@@ -5,7 +5,9 @@
 #include "tests/ProgressRecorder.h"
 
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -128,29 +130,53 @@ TEST(CBitmapDataTest, QuarterTurnsOfTwoPixelRow)
     EXPECT_EQ(empty.RotateRight(&progress), nullptr);
     EXPECT_FALSE(empty.Rotate180(&progress));
     EXPECT_EQ(progress.values, (std::vector<int>{0, 100, 0}));
-    CBitmapData plane; // three bytes per pixel would run past a 4-bit row
-    ASSERT_TRUE(plane.Create(9, 5, 4));
-    EXPECT_EQ(plane.RotateLeft(nullptr), nullptr);
 }
 
-TEST(CBitmapDataTest, QuarterTurnsMoveEveryPixelAcrossTileEdges)
+// The turn done the plain way, pixel by pixel, into zeroed storage.
+std::unique_ptr<CBitmapData> ReferenceTurn(const CBitmapData& from, bool clockwise)
 {
-    // Sizes across tile edges, with and without row padding (a width of 4n has none, so a
-    // read past the last pixel would leave the buffer).
-    const std::pair<int, int> sizes[] = {{131, 67}, {68, 132}, {1, 5}, {5, 1}};
+    auto to = std::make_unique<CBitmapData>();
+    if (!to->Create(from.m_nHeight, from.m_nWidth, 24)) {
+        return nullptr;
+    }
+    for (int y = 0; y < from.m_nHeight; ++y) {
+        for (int x = 0; x < from.m_nWidth; ++x) {
+            const int tx = clockwise ? from.m_nHeight - 1 - y : y;
+            const int ty = clockwise ? x : from.m_nWidth - 1 - x;
+            std::memcpy(At(*to, tx, ty), At(from, x, y), 3);
+        }
+    }
+    return to;
+}
+
+TEST(CBitmapDataTest, QuarterTurnsEqualThePlainTurnByteForByte)
+{
+    // Sizes across tile and band edges, with and without row padding (a width of 4n has none,
+    // so a read past the last pixel would leave the buffer), one row, one column; the padding
+    // must stay zero.
+    const std::pair<int, int> sizes[] = {{131, 67}, {68, 132}, {1, 5},     {5, 1},    {1, 1},
+                                         {1, 700},  {700, 1},  {517, 131}, {133, 389}};
     for (const auto& [width, height] : sizes) {
         CBitmapData bitmap;
         ASSERT_TRUE(bitmap.Create(width, height, 24));
         FillTagged(bitmap);
-        const auto right = bitmap.RotateRight(nullptr);
-        const auto left = bitmap.RotateLeft(nullptr);
-        ASSERT_TRUE(right && left);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                ASSERT_EQ(Get(*right, height - 1 - y, x), Tag(x, y)) << width << "x" << height;
-                ASSERT_EQ(Get(*left, y, width - 1 - x), Tag(x, y)) << width << "x" << height;
-            }
+        for (const bool clockwise : {true, false}) {
+            const auto turned =
+                clockwise ? bitmap.RotateRight(nullptr) : bitmap.RotateLeft(nullptr);
+            const auto expected = ReferenceTurn(bitmap, clockwise);
+            ASSERT_TRUE(turned && expected);
+            ASSERT_EQ(std::tuple(turned->m_nWidth, turned->m_nHeight, turned->m_nStride),
+                      std::tuple(height, width, expected->m_nStride));
+            const std::size_t bytes = std::size_t(expected->m_nStride) * width;
+            EXPECT_EQ(std::memcmp(turned->m_pBits, expected->m_pBits, bytes), 0)
+                << width << " x " << height << (clockwise ? " right" : " left");
         }
+    }
+    for (const int bitCount : {1, 4, 8}) { // three bytes a pixel would misread these
+        CBitmapData other;
+        ASSERT_TRUE(other.Create(9, 5, bitCount));
+        EXPECT_EQ(other.RotateRight(nullptr), nullptr) << bitCount;
+        EXPECT_EQ(other.RotateLeft(nullptr), nullptr) << bitCount;
     }
 }
 
