@@ -8,6 +8,7 @@
 #include "viewer/EllipsisLabel.h"
 #include "viewer/ResourceModule.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -42,9 +43,27 @@ constexpr FormControl kControls[] = {
 constexpr int kFormWidth = 443;
 constexpr int kFormHeight = 234;
 
+// The smallest size a value is shrunk to before its end gives way to an ellipsis.
+constexpr qreal kSmallestValuePoints = 8.0;
+
 bool EndsWithWordEllipsis(unsigned id)
 {
     return id == 1004 || id == 1006 || id == 1015;
+}
+
+// A value is one line of log text in a box one line high: wrapped, its second line would be
+// cut in half. A text a little wider than its box (a tray's paper name, say) is drawn in a
+// smaller size of the form's font instead, as small as it needs down to a floor.
+void FitValueFont(QLabel& label)
+{
+    const QFont formFont = label.parentWidget()->font();
+    const int width = label.contentsRect().width();
+    QFont font = formFont;
+    while (QFontMetrics(font).horizontalAdvance(label.text()) > width &&
+           font.pointSizeF() - 0.5 >= kSmallestValuePoints) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    label.setFont(font);
 }
 
 QString Number(std::uint32_t value)
@@ -77,12 +96,14 @@ CJobResultView::CJobResultView(QWidget* parent) : QScrollArea(parent)
     m_form->resize(units.X(kFormWidth), units.Y(kFormHeight));
 
     for (const FormControl& control : kControls) {
-        QLabel* label =
-            EndsWithWordEllipsis(control.id) ? new EllipsisLabel(m_form) : new QLabel(m_form);
+        // Labels wrap; values keep to one line and end with an ellipsis when even the
+        // smallest size is too wide.
+        const bool value = control.stringId == 0;
+        QLabel* label = value ? new EllipsisLabel(m_form) : new QLabel(m_form);
         label->setObjectName(QStringLiteral("control%1").arg(control.id));
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setWordWrap(!EndsWithWordEllipsis(control.id));
+        label->setWordWrap(!value);
         label->setGeometry(units.Rect(control.x, control.y, control.width, control.height));
         label->setText(ResourceModule::DialogText(kFormId, control.id));
         m_statics[control.id] = label;
@@ -135,7 +156,11 @@ void CJobResultView::OnInitialUpdate()
 
 void CJobResultView::SetValue(unsigned id, const QString& text)
 {
-    m_statics.at(id)->setText(text);
+    QLabel& label = *m_statics.at(id);
+    label.setText(text);
+    if (!EndsWithWordEllipsis(id)) {
+        FitValueFont(label);
+    }
 }
 
 void CJobResultView::OnUpdate(DocumentView*, int hint)

@@ -17,8 +17,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -272,6 +275,25 @@ void CMainFrame::SetupViewsAfterOpen()
     // Away and back, so the detail view activates afresh and starts the new log's thumbnails.
     theApp.ShowJobResultView();
     theApp.ShowMailDetailView();
+}
+
+QSize CMainFrame::sizeHint() const
+{
+    QSize size = QMainWindow::sizeHint();
+    const auto* detail =
+        m_pViews != nullptr
+            ? m_pViews->findChild<JobDetailView*>(QString(), Qt::FindDirectChildrenOnly)
+            : nullptr;
+    if (detail != nullptr) {
+        const int besidePane =
+            detail->sizeHint().width() + CFlowBar::kPaneWidth +
+            style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+        size.setWidth(std::max(size.width(), besidePane));
+    }
+    if (const QScreen* shown = screen()) {
+        size = size.boundedTo(shown->availableGeometry().size());
+    }
+    return size;
 }
 
 void CMainFrame::ShowFlowBar(bool show)

@@ -83,6 +83,10 @@ public:
     CFlowBar* m_wndFlowBar = nullptr;
     std::vector<QAction*> m_hMainAccel; // the program's own accelerators
 
+    // The default size: every view whole, the mail detail view with all its columns beside the
+    // thumbnail pane; no larger than the screen's free area.
+    QSize sizeHint() const override;
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -12,6 +12,7 @@
 #include "viewer/JobDetailView.h"
 #include "viewer/JobSummaryView.h"
 #include "viewer/MessageBoxes.h"
+#include "viewer/QtStandardTexts.h"
 #include "viewer/ResourceModule.h"
 
 #include <QApplication>
@@ -91,6 +92,8 @@ bool CPYRNApp::InitInstance(const QStringList& arguments)
     // One family with the glyphs of every language serves menus and boxes as well as forms.
     QApplication::setFont(DialogUnits::DialogFont(9, false));
     LoadLanguageLibrary();
+    // Qt's standard dialogs speak the chosen language too.
+    QtStandardTexts::Install();
 
     QString code;
     if (!CreateSingleInstanceMutex(code)) {
@@ -229,6 +232,7 @@ int CPYRNApp::ExitInstance()
         }
         m_pZipFile.reset();
     }
+    QtStandardTexts::Remove();
     if (m_hLanguageLibrary != nullptr) {
         ResourceModule::FreeLanguageLibrary(m_hLanguageLibrary);
         m_hLanguageLibrary = nullptr;

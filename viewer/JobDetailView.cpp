@@ -115,6 +115,15 @@ void JobDetailView::PlaceList()
     }
 }
 
+QSize JobDetailView::sizeHint() const
+{
+    if (m_pList == nullptr) {
+        return QWidget::sizeHint();
+    }
+    const QSize list = m_pList->sizeHint();
+    return {list.width(), m_listTop + list.height()};
+}
+
 void JobDetailView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

@@ -39,6 +39,9 @@ public:
     // Set each time the view is asked for; its activation starts the thumbnail run.
     bool m_bThumbnailsPending = false;
 
+    // The texts above the sheet list with all its columns.
+    QSize sizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

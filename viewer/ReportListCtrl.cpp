@@ -1,12 +1,14 @@
 #include "viewer/ReportListCtrl.h"
 
 #include "viewer/LoadBitmapResource.h"
+#include "viewer/ReportHeaderStyle.h"
 #include "viewer/ReportListDelegate.h"
 #include "viewer/ResourceModule.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPixmap>
+#include <QStyle>
 #include <memory>
 
 namespace {
@@ -58,6 +60,9 @@ ReportListCtrl::ReportListCtrl(const Columns& columns, QWidget* parent)
         header->resizeSection(column, columns[static_cast<std::size_t>(column)].width);
     }
     header->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* headerStyle = new ReportHeaderStyle;
+    headerStyle->setParent(header);
+    header->setStyle(headerStyle);
 
     // The header flips its own arrow before it reports the click; the owner's sort then sets
     // the arrow that stays.
@@ -67,6 +72,13 @@ ReportListCtrl::ReportListCtrl(const Columns& columns, QWidget* parent)
             [this](const QPoint& position) { OnNotify(position); });
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnDblClk(index.row(), index.column()); });
+}
+
+QSize ReportListCtrl::sizeHint() const
+{
+    const int width = horizontalHeader()->length() + 2 * frameWidth() +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return {width, QTableView::sizeHint().height()};
 }
 
 int ReportListCtrl::GetItemCount() const

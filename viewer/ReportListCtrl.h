@@ -27,6 +27,9 @@ public:
 
     ReportListCtrl(const Columns& columns, QWidget* parent);
 
+    // Wide enough for every column whole beside the vertical scroll bar of a long list.
+    QSize sizeHint() const override;
+
     ReportListModel* GetModel() const { return m_model; }
     int GetItemCount() const;
     QString GetItemText(int row, int column) const;

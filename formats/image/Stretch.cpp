@@ -50,11 +50,19 @@ bool IsBuffer(const CBitmapData& bitmap, int bitCount)
            bitmap.m_nHeight > 0;
 }
 
-// The row loops run in fixed blocks so that the compiler turns them into vector code.
+// The row loops run in fixed blocks so that the compiler turns them into vector code, in wide
+// registers where the processor has them. Clang cannot clone templates for several targets;
+// its builds (fuzzing) run the plain code.
 constexpr std::size_t kBlock = 32;
+#if defined(__clang__)
+#define HALFTONE_VECTOR_CLONES
+#else
+#define HALFTONE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
 
 template <typename Column>
-void AddRow(Column* __restrict sums, const std::uint8_t* __restrict from, std::size_t count)
+HALFTONE_VECTOR_CLONES void AddRow(Column* __restrict sums, const std::uint8_t* __restrict from,
+                                   std::size_t count)
 {
     std::size_t i = 0;
     for (; i + kBlock <= count; i += kBlock) {
@@ -68,8 +76,9 @@ void AddRow(Column* __restrict sums, const std::uint8_t* __restrict from, std::s
 }
 
 template <typename Column>
-void AddWeightedRow(Column* __restrict sums, const std::uint8_t* __restrict from, std::size_t count,
-                    Column weight)
+HALFTONE_VECTOR_CLONES void AddWeightedRow(Column* __restrict sums,
+                                           const std::uint8_t* __restrict from, std::size_t count,
+                                           Column weight)
 {
     std::size_t i = 0;
     for (; i + kBlock <= count; i += kBlock) {
@@ -88,11 +97,12 @@ void AddWeightedRow(Column* __restrict sums, const std::uint8_t* __restrict from
 // well under half a step.
 constexpr int kShift = 55;
 
-template <typename Column>
-bool Halftone(const CBitmapData& source, CBitmapData& target)
+// `row(j)` gives source row j, 3 x sourceWidth bytes; rows are asked for in rising order, each
+// as often as target rows cover it.
+template <typename Whole, typename Column, typename SourceRow>
+bool Halftone(std::int64_t sourceWidth, std::int64_t sourceHeight, SourceRow&& row,
+              CBitmapData& target)
 {
-    const std::int64_t sourceWidth = source.m_nWidth;
-    const std::int64_t sourceHeight = source.m_nHeight;
     const std::int64_t targetWidth = target.m_nWidth;
     const std::int64_t targetHeight = target.m_nHeight;
     const auto area = static_cast<std::uint64_t>(sourceWidth * sourceHeight);
@@ -103,7 +113,7 @@ bool Halftone(const CBitmapData& source, CBitmapData& target)
 
     std::vector<Span> rows;
     std::vector<Span> columns;
-    std::vector<Column> whole;   // plain sums of the source rows that lie wholly in the target row
+    std::vector<Whole> whole;    // plain sums of the source rows that lie wholly in the target row
     std::vector<Column> partial; // weighted sums of the rows cut by its edges
     try {
         rows = AreaSpans(sourceHeight, targetHeight);
@@ -116,10 +126,10 @@ bool Halftone(const CBitmapData& source, CBitmapData& target)
 
     for (std::int64_t y = 0; y < targetHeight; ++y) {
         const Span& span = rows[y];
-        std::fill(whole.begin(), whole.end(), Column{0});
+        std::fill(whole.begin(), whole.end(), Whole{0});
         std::fill(partial.begin(), partial.end(), Column{0});
         for (std::int64_t j = span.first; j <= span.last; ++j) {
-            const std::uint8_t* const from = source.m_pBits + j * std::int64_t{source.m_nStride};
+            const std::uint8_t* const from = row(j);
             const std::uint64_t weight = j == span.first  ? span.firstWeight
                                          : j == span.last ? span.lastWeight
                                                           : rowUnit;
@@ -156,6 +166,29 @@ bool Halftone(const CBitmapData& source, CBitmapData& target)
     return true;
 }
 
+// A band of the banded stretch: small enough to stay in the cache until it is averaged.
+constexpr std::int64_t kBandBytes = 256 * 1024;
+
+// A column sums at most 255 x source height (weights of one target row add up to it); the
+// rows lying wholly in one target row, at most source height / target height, add up in 16
+// bits while 255 times their count fits, which halves the work of the widest loop.
+template <typename SourceRow>
+bool HalftoneRows(std::int64_t sourceWidth, std::int64_t sourceHeight, SourceRow&& row,
+                  CBitmapData& target)
+{
+    const bool narrowWhole =
+        255 * (sourceHeight / target.m_nHeight + 1) <= std::numeric_limits<std::uint16_t>::max();
+    if (255u * static_cast<std::uint64_t>(sourceHeight) <=
+        std::numeric_limits<std::uint32_t>::max()) {
+        return narrowWhole
+                   ? Halftone<std::uint16_t, std::uint32_t>(sourceWidth, sourceHeight, row, target)
+                   : Halftone<std::uint32_t, std::uint32_t>(sourceWidth, sourceHeight, row, target);
+    }
+    return narrowWhole
+               ? Halftone<std::uint16_t, std::uint64_t>(sourceWidth, sourceHeight, row, target)
+               : Halftone<std::uint64_t, std::uint64_t>(sourceWidth, sourceHeight, row, target);
+}
+
 } // namespace
 
 bool StretchHalftone(const CBitmapData& source, CBitmapData& target)
@@ -163,12 +196,37 @@ bool StretchHalftone(const CBitmapData& source, CBitmapData& target)
     if (!IsBuffer(source, 24) || !IsBuffer(target, 24)) {
         return false;
     }
-    // A column sums at most 255 x source height (weights of one target row add up to it).
-    const std::uint64_t columnMax = 255u * static_cast<std::uint64_t>(source.m_nHeight);
-    if (columnMax <= std::numeric_limits<std::uint32_t>::max()) {
-        return Halftone<std::uint32_t>(source, target);
+    return HalftoneRows(
+        source.m_nWidth, source.m_nHeight,
+        [&source](std::int64_t j) { return source.m_pBits + j * std::int64_t{source.m_nStride}; },
+        target);
+}
+
+bool StretchHalftoneBands(int sourceWidth, int sourceHeight, const BandMaker& makeBand,
+                          CBitmapData& target)
+{
+    if (sourceWidth < 1 || sourceHeight < 1 || !IsBuffer(target, 24) || !makeBand) {
+        return false;
     }
-    return Halftone<std::uint64_t>(source, target);
+    const std::int64_t rowBytes = 3 * std::int64_t{sourceWidth};
+    const int bandRows =
+        static_cast<int>(std::clamp<std::int64_t>(kBandBytes / rowBytes, 1, sourceHeight));
+    CBitmapData band;
+    if (!band.Create(sourceWidth, bandRows, 24)) {
+        return false;
+    }
+    // Rows are asked for in rising order: a row outside the band starts the next band there.
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+    const auto row = [&](std::int64_t j) -> const std::uint8_t* {
+        if (j < first || j >= first + count) {
+            first = j;
+            count = std::min<std::int64_t>(bandRows, sourceHeight - j);
+            makeBand(static_cast<int>(first), static_cast<int>(count), band);
+        }
+        return band.m_pBits + (j - first) * std::int64_t{band.m_nStride};
+    };
+    return HalftoneRows(sourceWidth, sourceHeight, row, target);
 }
 
 bool StretchWhiteOnBlack(const CBitmapData& source, int sourceWidth, int sourceHeight,

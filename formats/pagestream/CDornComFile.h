@@ -18,7 +18,8 @@ class CBitmapData;
 struct tagDORNPAGEIMGINFO; // formats/DornPageImageInfo.h
 namespace formats {
 struct CoverageTable;
-}
+class PlaneComposer;
+} // namespace formats
 
 class CDornComFile
 {
@@ -75,6 +76,9 @@ public:
     // (or none): three colour planes and the black plane, or four and the black plane.
     void ComposePlanes(CBitmapData* output, const formats::CoverageTable* table) const;
     void ComposePlanes5(CBitmapData* output, const formats::CoverageTable* table) const;
+    // The composition of the job's path (five planes when nZCount is 5) over the planes as they
+    // stand, for composing a page a band of rows at a time.
+    formats::PlaneComposer PlaneComposerFor(const formats::CoverageTable* table) const;
 
     // Decodes the sub-page numbered `subPage` of the loaded page `page` into a 24-bit page in
     // reading orientation, fitted into a `box` x `box` square unless box is -1. Progress 0, 10,

@@ -3,6 +3,7 @@
 #include "formats/image/CBitmapData.h"
 #include "formats/image/PageGeometry.h"
 #include "formats/pagestream/CDornComFile.h"
+#include "formats/pagestream/PlaneComposer.h"
 #include "formats/pagestream/PlaneComposition.h"
 
 #include <array>
@@ -76,4 +77,15 @@ void CDornComFile::ComposePlanes5(CBitmapData* output, const formats::CoverageTa
         formats::ComposeFivePlanes(*output, ColourPlanes<4>(m_pColorPlanes), m_pBlackPlane.get(),
                                    altLevelMode, table, formats::GetSpotSelector());
     }
+}
+
+formats::PlaneComposer CDornComFile::PlaneComposerFor(const formats::CoverageTable* table) const
+{
+    if (m_pJobHeader && m_pJobHeader->nZCount == 5) {
+        return formats::PlaneComposer::FivePlanes(ColourPlanes<4>(m_pColorPlanes),
+                                                  m_pBlackPlane.get(), m_pJobHeader->nAltLevelMode,
+                                                  table, formats::GetSpotSelector());
+    }
+    return formats::PlaneComposer::FourPlanes(ColourPlanes<3>(m_pColorPlanes), m_pBlackPlane.get(),
+                                              table);
 }

@@ -9,6 +9,7 @@
 #include "formats/pagestream/DornCommand.h"
 #include "formats/pagestream/DornPageImageInfo.h"
 #include "formats/pagestream/PixelConversion.h"
+#include "formats/pagestream/PlaneComposer.h"
 #include "formats/pagestream/RunLengthDecoding.h"
 
 #include <algorithm>
@@ -285,44 +286,48 @@ std::unique_ptr<tagDORNPAGEIMGINFO> DecodeSubPage(CDornComFile& reader, std::uin
     }
 
     formats::PostProgress(progress, 60);
-    std::unique_ptr<CBitmapData> bitmap = NewBitmap(subPage.nPixelWidth, subPage.nPixelHeight, 24);
+    // A thumbnail is averaged from the composed page a band of rows at a time, so the page
+    // never exists whole at full size; the page window's page is composed whole.
+    std::unique_ptr<CBitmapData> bitmap =
+        box == -1 ? NewBitmap(subPage.nPixelWidth, subPage.nPixelHeight, 24)
+                  : NewBitmap(thumbnailWidth, thumbnailHeight, 24);
     if (!bitmap) {
         return nullptr;
     }
     const formats::CoverageTable* table = formats::CoverageTableForLevelMode(header.nLevelMode);
-    if (fivePlanePath) {
-        if (subPage.nAltPixelWidth != subPage.nPixelWidth) {
-            // The black bands came at the alternative resolution: bring them to the page's.
-            // An empty alternative size has no black to bring; the new plane stays blank.
-            std::unique_ptr<CBitmapData> black =
-                NewBitmap(subPage.nPixelWidth, subPage.nPixelHeight, 4);
-            const bool hasArea = subPage.nAltPixelWidth > 0 && subPage.nAltPixelHeight > 0;
-            if (!black || !reader.m_pBlackPlane ||
-                (hasArea &&
-                 !formats::StretchWhiteOnBlack(*reader.m_pBlackPlane, subPage.nAltPixelWidth,
-                                               subPage.nAltPixelHeight, *black))) {
-                return nullptr;
-            }
-            reader.m_pBlackPlane = std::move(black);
+    if (fivePlanePath && subPage.nAltPixelWidth != subPage.nPixelWidth) {
+        // The black bands came at the alternative resolution: bring them to the page's.
+        // An empty alternative size has no black to bring; the new plane stays blank.
+        std::unique_ptr<CBitmapData> black =
+            NewBitmap(subPage.nPixelWidth, subPage.nPixelHeight, 4);
+        const bool hasArea = subPage.nAltPixelWidth > 0 && subPage.nAltPixelHeight > 0;
+        if (!black || !reader.m_pBlackPlane ||
+            (hasArea && !formats::StretchWhiteOnBlack(*reader.m_pBlackPlane, subPage.nAltPixelWidth,
+                                                      subPage.nAltPixelHeight, *black))) {
+            return nullptr;
         }
+        reader.m_pBlackPlane = std::move(black);
+    }
+    if (box != -1) {
+        const formats::PlaneComposer composer = reader.PlaneComposerFor(table);
+        if (!formats::StretchHalftoneBands(
+                subPage.nPixelWidth, subPage.nPixelHeight,
+                [&composer](int first, int count, CBitmapData& band) {
+                    composer.ComposeRows(band, first, count);
+                },
+                *bitmap)) {
+            return nullptr;
+        }
+    } else if (fivePlanePath) {
         reader.ComposePlanes5(bitmap.get(), table);
-        if ((header.nStyle == 1 || header.nStyle == 2) && reader.m_pBlackPlane) {
-            reader.m_pBlackPlane->Create(reader.m_nMaxAltWidth, reader.m_nMaxAltHeight, 4);
-            reader.m_pBlackPlane->Clear();
-        }
     } else {
         reader.ComposePlanes(bitmap.get(), table);
     }
-
-    formats::PostProgress(progress, 70);
-    if (box != -1) {
-        std::unique_ptr<CBitmapData> reduced;
-        if (reader.ScaleToFit(bitmap.get(), box, reduced) != 0) {
-            return nullptr;
-        }
-        bitmap = std::move(reduced);
+    if (fivePlanePath && (header.nStyle == 1 || header.nStyle == 2) && reader.m_pBlackPlane) {
+        reader.m_pBlackPlane->Create(reader.m_nMaxAltWidth, reader.m_nMaxAltHeight, 4);
+        reader.m_pBlackPlane->Clear();
     }
-
+    formats::PostProgress(progress, 70);
     formats::PostProgress(progress, 80);
     const int angle = reader.GetPageRotation(&subPage, firstMarked);
     if (RotateBitmap(bitmap, angle, nullptr) != 0) {

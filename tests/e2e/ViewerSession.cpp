@@ -17,7 +17,8 @@ ViewerSession::ViewerSession(const ScratchFolder& scratch, const QString& langua
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
 
     m_environment = QProcessEnvironment::systemEnvironment();
-    m_environment.insert("QT_QPA_PLATFORM", "offscreen");
+    // The smallest screen the viewer is made for, so the windows take their default sizes.
+    m_environment.insert("QT_QPA_PLATFORM", "offscreen:configfile=" E2E_SCREEN);
     m_environment.insert("QT_PLUGIN_PATH", E2E_DRIVER_PLUGINS);
     m_environment.insert("QT_QPA_GENERIC_PLUGINS", "pyrndriver");
     m_environment.insert("XDG_CONFIG_HOME", QString::fromStdString(m_config));

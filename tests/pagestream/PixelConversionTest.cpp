@@ -6,6 +6,7 @@
 #include "formats/pagestream/PlaneComposition.h"
 
 #include <array>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -232,26 +233,34 @@ Pixel Expected(bool five, const CoverageTable& t, int altMode, int selector, con
 
 TEST_F(PixelConversionTest, RandomPagesMatchThePerPixelRules)
 {
-    // Widths that give whole and partial blocks of 32 pixels, pairs and a last odd pixel.
+    // Widths that give whole and partial blocks of 32 pixels, pairs and a last odd pixel. Row 1
+    // has no black, row 2 no colour and row 3 no ink, which the four-plane path takes in blocks.
     const struct
     {
         bool five;
         int levelMode, altMode, selector, width;
     } cases[] = {
-        {false, 1, 0, 7, 37}, {false, 3, 0, 7, 1}, {true, 2, 3, 7, 41}, {true, 2, 3, 4, 40},
-        {true, 3, 1, 7, 9},   {true, 3, 2, 7, 64}, {true, 2, 2, 4, 75}, {true, 1, 2, 4, 97},
+        {false, 1, 0, 7, 37}, {false, 3, 0, 7, 1},  {true, 2, 3, 7, 41},   {true, 2, 3, 4, 40},
+        {true, 3, 1, 7, 9},   {true, 3, 2, 7, 64},  {true, 2, 2, 4, 75},   {true, 1, 2, 4, 97},
+        {false, 3, 0, 7, 64}, {false, 2, 0, 7, 99}, {false, 1, 0, 7, 200},
     };
     std::mt19937 random(12345);
     for (const auto& c : cases) {
-        Planes planes(c.width, 3);
+        Planes planes(c.width, 4);
         for (CBitmapData& plane : planes.planes) {
             for (int i = 0; i < plane.m_nStride * plane.m_nHeight; ++i) {
                 plane.m_pBits[i] = static_cast<std::uint8_t>(random());
             }
         }
+        for (int p = 0; p < 5; ++p) {
+            for (const int blankRow : {p == 4 ? 1 : 2, 3}) {
+                std::memset(planes.planes[p].m_pBits + blankRow * planes.planes[p].m_nStride, 0,
+                            static_cast<std::size_t>(planes.planes[p].m_nStride));
+            }
+        }
         const CoverageTable& t = Table(c.levelMode);
         const auto output = planes.Compose(c.five, &t, c.altMode, c.selector);
-        for (int y = 0; y < 3; ++y) {
+        for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < c.width; ++x) {
                 Levels levels{};
                 for (int p = 0; p < 5; ++p) {

@@ -181,4 +181,34 @@ TEST_F(JobResultViewTest, LongNamesEndWithAnEllipsisAtAWordBreakAndKeepTheirText
     EXPECT_EQ(Text(1004).size(), 5005);
 }
 
+// Why: a value box is one line high; a wrapped value showed half its second line. A value a
+// little too wide is drawn smaller and whole; one far too wide stops shrinking and ends with an
+// ellipsis; the label keeps the whole text either way.
+TEST_F(JobResultViewTest, WideValuesShrinkOnOneLineThenEndWithAnEllipsis)
+{
+    const qreal formPoints = m_view->Control(1004)->font().pointSizeF();
+    const struct
+    {
+        std::string tray;
+        bool smaller;
+        bool ellipsis;
+    } cases[] = {
+        {"A4 plain", false, false},
+        {"Envelope stock 100 g/m2", true, false},
+        {"Envelope stock 100 g/m2, window left, self-sealing, recycled", true, true},
+    };
+    for (const auto& c : cases) {
+        JobSummary job = FinishedJob();
+        job.strTray3 = c.tray;
+        Load(&job, false);
+        const auto* label = static_cast<QLabel*>(m_view->Control(1038));
+        const QString shown =
+            EllipsisLabel::ShownText(label->text(), label->fontMetrics(), label->width());
+        EXPECT_FALSE(label->wordWrap()) << c.tray;
+        EXPECT_EQ(label->font().pointSizeF() < formPoints, c.smaller) << c.tray;
+        EXPECT_EQ(shown.endsWith(QStringLiteral("...")), c.ellipsis) << shown.toStdString();
+        EXPECT_EQ(Text(1038), QString::fromStdString(c.tray));
+    }
+}
+
 } // namespace

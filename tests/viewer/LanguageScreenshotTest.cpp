@@ -11,15 +11,21 @@
 #include "viewer/PrintImageFrame.h"
 #include "viewer/PrintImageWindow.h"
 #include "viewer/ProgressDialog.h"
+#include "viewer/ReportListCtrl.h"
 #include "viewer/ResourceModule.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
+#include <QStyleOptionHeader>
+#include <QTableView>
 #include <array>
 
 namespace {
@@ -27,12 +33,13 @@ namespace {
 // The ten language libraries and the built-in set ("").
 const char* const kSets[] = {"", "DE", "EN", "ES", "FR", "JP", "KO", "RU", "SC", "TC", "TH"};
 
-// The label controls of form 312 (job result) and form 313 (mail detail); on form 312 also
-// the two values that are texts of the set ("Done", "ON (Image+Log)" for the sample).
-constexpr unsigned kJobResultLabels[] = {1002, 1003, 1005, 1007, 1009, 1011, 1013, 1014, 1016,
-                                         1018, 1019, 1021, 1023, 1024, 1026, 1028, 1029, 1033,
-                                         1032, 1035, 1037, 1039, 1041, 1008, 1017};
-constexpr unsigned kMailDetailLabels[] = {1044, 1045, 1046};
+// The texts of form 312 (job result) and form 313 (mail detail): the labels, then the values
+// the sample job gives them (its longest tray text among them).
+constexpr unsigned kJobResultLabels[] = {
+    1002, 1003, 1005, 1007, 1009, 1011, 1013, 1014, 1016, 1018, 1019, 1021, 1023, 1024,
+    1026, 1028, 1029, 1033, 1032, 1035, 1037, 1039, 1041, 1004, 1006, 1008, 1010, 1012,
+    1015, 1017, 1020, 1022, 1025, 1027, 1030, 1031, 1034, 1036, 1038, 1040};
+constexpr unsigned kMailDetailLabels[] = {1044, 1045, 1046, 1047, 1048, 1049};
 
 // Every message the viewer can show: each string once as an error, the two that also come as
 // warnings once more.
@@ -114,6 +121,39 @@ protected:
         }
     }
 
+    // Each column header's text with the style's margins fits its column, also with the sort
+    // arrow; the columns keep the widths they are given, so a translation has to be short
+    // enough.
+    static void ExpectHeadersFit(QWidget& view)
+    {
+        auto* list = view.findChild<QTableView*>(QStringLiteral("control315"));
+        ASSERT_NE(list, nullptr);
+        QHeaderView* header = list->horizontalHeader();
+        for (int column = 0; column < header->count(); ++column) {
+            QStyleOptionHeader option;
+            option.initFrom(header);
+            option.section = column;
+            option.sortIndicator = QStyleOptionHeader::SortDown;
+            option.text = list->model()->headerData(column, Qt::Horizontal).toString();
+            const QSize needed =
+                header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, {}, header);
+            EXPECT_LE(needed.width(), header->sectionSize(column))
+                << "column " << column << " \"" << option.text.toStdString() << "\"";
+        }
+    }
+
+    // The list shows all its columns without scrolling sideways, in a frame of its default
+    // size that the screen holds (the suite runs on the smallest screen the viewer is made for).
+    static void ExpectAllColumnsShown(QWidget& view)
+    {
+        auto* list = view.findChild<QTableView*>(QStringLiteral("control315"));
+        ASSERT_NE(list, nullptr);
+        EXPECT_LE(list->horizontalHeader()->length(), list->viewport()->width());
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        EXPECT_LE(theApp.GetMainFrame()->width(), screen.width());
+        EXPECT_LE(theApp.GetMainFrame()->height(), screen.height());
+    }
+
     // A push button's text with the style's margins fits the button.
     static void ExpectButtonFits(QAbstractButton& button)
     {
@@ -143,7 +183,11 @@ TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
     }
 
     theApp.ShowMailListView();
+    // Sorted by mail number, as a click on that header leaves it.
+    theApp.MailListWidget()->findChild<ReportListCtrl*>()->SetSortColumn(0, true);
     Shoot(*frame, "MainFrame_MailList");
+    ExpectHeadersFit(*theApp.MailListWidget());
+    ExpectAllColumnsShown(*theApp.MailListWidget());
     {
         // The filter dialog of the type column, as a right click on its header opens it.
         theApp.GetDocument()->BuildMailFilterCandidates(1);
@@ -158,6 +202,8 @@ TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
     // The first mail with its thumbnails, decoded when the view is shown.
     theApp.ShowMailDetailView();
     Shoot(*frame, "MainFrame_MailDetail");
+    ExpectHeadersFit(*theApp.MailDetailWidget());
+    ExpectAllColumnsShown(*theApp.MailDetailWidget());
     {
         // The first page of that mail in the page window, as its thumbnail opens it.
         CPYRNDoc& document = *theApp.GetDocument();
@@ -192,11 +238,19 @@ TEST_P(LanguageScreenshotTest, EveryWindowInTheSetWithNoLabelCutOff)
         progress.show();
         Shoot(progress, "ProgressDialog");
     }
-    // The file dialogs as the document builds them: Open, then Save.
+    // The file dialogs as the document builds them: Open, then Save, with Qt's own texts in
+    // the set's language where Qt has them (it has no Thai).
+    const bool qtSpeaksEnglish = std::string(GetParam()) == "EN" || std::string(GetParam()) == "TH";
     int fileDialog = 0;
-    SetFileDialogRunner([this, &fileDialog](QFileDialog& dialog) -> std::optional<QString> {
+    SetFileDialogRunner([&](QFileDialog& dialog) -> std::optional<QString> {
         dialog.show();
         Shoot(dialog, QStringLiteral("FileDialog_%1").arg(++fileDialog == 1 ? "Open" : "Save"));
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        EXPECT_NE(buttons, nullptr);
+        if (buttons != nullptr) {
+            const QString cancel = buttons->button(QDialogButtonBox::Cancel)->text().remove('&');
+            EXPECT_EQ(cancel == QLatin1String("Cancel"), qtSpeaksEnglish) << cancel.toStdString();
+        }
         return std::nullopt;
     });
     theApp.GetDocument()->OnFileOpen();

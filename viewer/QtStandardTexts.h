@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+// Qt's own texts, those of the standard file dialogs above all (their buttons, labels and
+// menus), in the language of the viewer's current resource set, from Qt's translations.
+namespace QtStandardTexts {
+
+// Installs Qt's texts for the current set in place of any installed before. A language that
+// Qt has no translation for keeps Qt's English texts.
+void Install();
+
+// Removes them again: Qt's English texts.
+void Remove();
+
+// The locale that the set with the language code `language` ("DE", ..., "JP") is written for.
+QLocale LocaleOf(const QString& language);
+
+} // namespace QtStandardTexts
