@@ -21,7 +21,6 @@ std::array<bool, 6> g_bSheetSortAscending{true, true, true, true, true, true};
 namespace {
 
 constexpr unsigned kOverlayBitmap = 323;
-constexpr std::size_t kHeapMappingThreshold = 2 * platform::kHeapGrowthPiece;
 constexpr std::size_t kHeapTrimThreshold = std::size_t{1} << 30;
 constexpr unsigned kPlaceholderBitmap = 325;
 constexpr int kPlaceholderWidth = 84;
@@ -61,10 +60,7 @@ CPYRNDoc::CPYRNDoc(QObject* parent) : QObject(parent)
     // the worker's own would be new memory each time, and first touches of new pages cost
     // more than reading the log.
     mallopt(M_ARENA_MAX, 1);
-    // Freed memory stays for the next open, and blocks below the mapping threshold, the log's
-    // row index among them, come from the heap too: then the reader can ready the heap for a
-    // log's records at once, on huge pages (platform::AdviseHeapGrowth).
-    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHeapMappingThreshold));
+    // Freed memory stays for the next open (see HeapForTheLog).
     mallopt(M_TRIM_THRESHOLD, static_cast<int>(kHeapTrimThreshold));
     // Both are the program's own bitmaps; without them the overlay stays null and the
     // placeholder is a white page.

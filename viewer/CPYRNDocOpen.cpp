@@ -5,6 +5,7 @@
 #include "formats/joblog/ExportDataLines.h"
 #include "formats/joblog/JobLogFile.h"
 #include "formats/pagestream/CDornComFile.h"
+#include "platform/MappedFile.h"
 #include "viewer/CPYRNApp.h"
 #include "viewer/CPYRNDoc.h"
 #include "viewer/DocumentFileDialog.h"
@@ -14,13 +15,37 @@
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QTimer>
+#include <malloc.h>
 
 namespace {
 
 constexpr unsigned kOpenErrorMessage = 186;
 constexpr unsigned kWriteErrorMessage = 195;
+
+// While a log is read and built, large blocks too (the row index, the growing lookup tables)
+// come from the heap: then the reader can ready the heap for the records at once, on huge
+// pages (platform::AdviseHeapGrowth). Afterwards they are mapped again. What the open freed is
+// given back once the log is on screen: it would otherwise stay with the process while the
+// filter's candidates and the thumbnails' planes come on top of it.
+class HeapForTheLog
+{
+public:
+    HeapForTheLog() { mallopt(M_MMAP_THRESHOLD, static_cast<int>(2 * platform::kHeapGrowthPiece)); }
+    ~HeapForTheLog()
+    {
+        mallopt(M_MMAP_THRESHOLD, kDefaultMappingThreshold);
+        QTimer::singleShot(0, qApp, [] { malloc_trim(0); });
+    }
+    HeapForTheLog(const HeapForTheLog&) = delete;
+    HeapForTheLog& operator=(const HeapForTheLog&) = delete;
+
+private:
+    static constexpr int kDefaultMappingThreshold = 128 * 1024; // glibc's starting value
+};
 
 void ShowOpenError(const QString& code)
 {
@@ -100,6 +125,7 @@ bool CPYRNDoc::OnOpenDocument(const QString& path)
         password = dialog.GetPassword();
     }
 
+    const HeapForTheLog heap;
     OpenLogContext context;
     ProgressDialog progress(MainWindow());
     progress.m_nRange = 100;
