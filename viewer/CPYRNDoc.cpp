@@ -60,7 +60,8 @@ CPYRNDoc::CPYRNDoc(QObject* parent) : QObject(parent)
     // the worker's own would be new memory each time, and first touches of new pages cost
     // more than reading the log.
     mallopt(M_ARENA_MAX, 1);
-    // Freed memory stays for the next open (see HeapForTheLog).
+    // Memory freed while a log is built is reused by that build, not given back piece by
+    // piece; the open gives it back at its end (HeapForTheLog).
     mallopt(M_TRIM_THRESHOLD, static_cast<int>(kHeapTrimThreshold));
     // Both are the program's own bitmaps; without them the overlay stays null and the
     // placeholder is a white page.
