@@ -1,6 +1,7 @@
 #include "formats/image/Stretch.h"
 
 #include "formats/image/CBitmapData.h"
+#include "formats/image/VectorClones.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -50,19 +51,12 @@ bool IsBuffer(const CBitmapData& bitmap, int bitCount)
            bitmap.m_nHeight > 0;
 }
 
-// The row loops run in fixed blocks so that the compiler turns them into vector code, in wide
-// registers where the processor has them. Clang cannot clone templates for several targets;
-// its builds (fuzzing) run the plain code.
+// The row loops run in fixed blocks so that the compiler turns them into vector code.
 constexpr std::size_t kBlock = 32;
-#if defined(__clang__)
-#define HALFTONE_VECTOR_CLONES
-#else
-#define HALFTONE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
 
 template <typename Column>
-HALFTONE_VECTOR_CLONES void AddRow(Column* __restrict sums, const std::uint8_t* __restrict from,
-                                   std::size_t count)
+VECTOR_CLONES void AddRow(Column* __restrict sums, const std::uint8_t* __restrict from,
+                          std::size_t count)
 {
     std::size_t i = 0;
     for (; i + kBlock <= count; i += kBlock) {
@@ -76,9 +70,8 @@ HALFTONE_VECTOR_CLONES void AddRow(Column* __restrict sums, const std::uint8_t* 
 }
 
 template <typename Column>
-HALFTONE_VECTOR_CLONES void AddWeightedRow(Column* __restrict sums,
-                                           const std::uint8_t* __restrict from, std::size_t count,
-                                           Column weight)
+VECTOR_CLONES void AddWeightedRow(Column* __restrict sums, const std::uint8_t* __restrict from,
+                                  std::size_t count, Column weight)
 {
     std::size_t i = 0;
     for (; i + kBlock <= count; i += kBlock) {

@@ -1,6 +1,7 @@
 #include "formats/image/StretchRegion.h"
 
 #include "formats/image/CBitmapData.h"
+#include "formats/image/VectorClones.h"
 
 #include <algorithm>
 #include <cstring>
@@ -59,15 +60,8 @@ constexpr int kShift = 55;
 // plainly or times a weight.
 constexpr std::size_t kBlock = 32;
 
-// Clang cannot clone templates for several targets; its builds (fuzzing) run the plain code.
-#if defined(__clang__)
-#define STRETCH_VECTOR_CLONES
-#else
-#define STRETCH_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
-
 template <bool Add, typename To, typename From>
-STRETCH_VECTOR_CLONES void Plain(To* __restrict to, const From* __restrict from, std::size_t count)
+VECTOR_CLONES void Plain(To* __restrict to, const From* __restrict from, std::size_t count)
 {
     std::size_t i = 0;
     for (; i + kBlock <= count; i += kBlock) {
@@ -81,8 +75,8 @@ STRETCH_VECTOR_CLONES void Plain(To* __restrict to, const From* __restrict from,
 }
 
 template <bool Add, typename To, typename From>
-STRETCH_VECTOR_CLONES void Weighted(To* __restrict to, const From* __restrict from, To weight,
-                                    std::size_t count)
+VECTOR_CLONES void Weighted(To* __restrict to, const From* __restrict from, To weight,
+                            std::size_t count)
 {
     std::size_t i = 0;
     for (; i + kBlock <= count; i += kBlock) {
