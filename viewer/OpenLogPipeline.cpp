@@ -13,8 +13,10 @@
 #include <QDir>
 #include <cerrno>
 #include <fcntl.h>
+#include <future>
 #include <new>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -77,6 +79,76 @@ void OpenPageImages(OpenLogContext& context)
     ProgressDialog::PostProgress(context.pProgressDialog, progress);
 }
 
+// The one member that the check of the log files would take for the log, or empty.
+std::string OnlyLogAmong(const std::vector<std::string>& files)
+{
+    std::string only;
+    int logs = 0;
+    for (const std::string& file : files) {
+        const QString entry = FromUtf8(file);
+        if (FileExtension(entry).toLower() == QStringLiteral(".csv") &&
+            !FileBaseName(entry).isEmpty()) {
+            ++logs;
+            only = file;
+        }
+    }
+    return files.size() == 3 && logs == 1 ? only : std::string();
+}
+
+// The digest check and the load both read the whole log, one after the other. The log that
+// the check will name is loaded beside the check instead, and kept only when the check has
+// passed and named it; otherwise it is let go as a failed load would be.
+class LogLoadedBeside
+{
+public:
+    explicit LogLoadedBeside(const std::vector<std::string>& files) : m_path(OnlyLogAmong(files))
+    {
+        if (m_path.empty()) {
+            return;
+        }
+        try {
+            m_result = std::async(std::launch::async, [path = m_path] {
+                auto log = std::make_unique<JobLogFile>();
+                if (log->Load(path) != 0) {
+                    DeleteJobLog(log);
+                }
+                return log;
+            });
+        } catch (const std::system_error&) {
+            m_path.clear(); // then the log is loaded after the check
+        }
+    }
+    ~LogLoadedBeside()
+    {
+        if (!m_result.valid()) {
+            return;
+        }
+        try {
+            std::unique_ptr<JobLogFile> log = m_result.get();
+            DeleteJobLog(log);
+        } catch (...) {
+            // A load that failed on its own leaves nothing to let go.
+        }
+    }
+    LogLoadedBeside(const LogLoadedBeside&) = delete;
+    LogLoadedBeside& operator=(const LogLoadedBeside&) = delete;
+
+    // False when no log was loaded for `path`; else the log, null when it did not load. What
+    // the load threw is thrown here.
+    bool Take(const std::string& path, std::unique_ptr<JobLogFile>& log)
+    {
+        if (!m_result.valid() || path != m_path) {
+            return false;
+        }
+        log = m_result.get();
+        return true;
+    }
+
+private:
+    std::string m_path;
+    std::future<std::unique_ptr<JobLogFile>> m_result;
+};
+
 // Steps 2 to 8; each failure leaves its code in the context.
 void RunOpenSteps(OpenLogContext& context, QString& failureCode)
 {
@@ -96,6 +168,7 @@ void RunOpenSteps(OpenLogContext& context, QString& failureCode)
 
     failureCode = QStringLiteral("03007");
     const std::vector<std::string> files = context.pZipFile->m_files;
+    LogLoadedBeside early(files);
     QString code;
     CheckLogFiles(code, files, context.strTempFolder, context.strCsvPath, context.strCsvBaseName);
     if (!code.isEmpty()) {
@@ -106,9 +179,14 @@ void RunOpenSteps(OpenLogContext& context, QString& failureCode)
     ProgressDialog::PostProgress(context.pProgressDialog, 40);
 
     failureCode = QStringLiteral("03009");
-    auto log = std::make_unique<JobLogFile>();
-    if (context.strCsvPath.isEmpty() || log->Load(Utf8(context.strCsvPath)) != 0) {
-        DeleteJobLog(log);
+    std::unique_ptr<JobLogFile> log;
+    if (!early.Take(Utf8(context.strCsvPath), log)) {
+        log = std::make_unique<JobLogFile>();
+        if (context.strCsvPath.isEmpty() || log->Load(Utf8(context.strCsvPath)) != 0) {
+            DeleteJobLog(log);
+        }
+    }
+    if (!log) {
         context.bOk = false;
         context.strCode = failureCode;
         return;
