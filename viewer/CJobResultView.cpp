@@ -6,6 +6,7 @@
 #include "viewer/CPYRNDoc.h"
 #include "viewer/DialogUnits.h"
 #include "viewer/EllipsisLabel.h"
+#include "viewer/FormControl.h"
 #include "viewer/ResourceModule.h"
 
 #include <QFontMetrics>
@@ -14,13 +15,6 @@
 #include <QStatusBar>
 
 namespace {
-
-struct FormControl
-{
-    unsigned id;
-    int x, y, width, height;
-    unsigned stringId; // the label's string; 0 for a value
-};
 
 // Form 312 in dialog units: the labels with their strings, then the value fields.
 constexpr FormControl kControls[] = {

@@ -8,6 +8,7 @@
 #include "viewer/JobDetailView.h"
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
+#include "viewer/WindowShortcut.h"
 #include "viewer/controls/CFlowBar.h"
 #include "viewer/controls/CThumbComponentWnd.h"
 #include "viewer/controls/ThumbDoubleClickEvent.h"
@@ -47,12 +48,7 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::AddAccelerator(const QKeySequence& keys, unsigned id)
 {
-    auto* action = new QAction(this);
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    addAction(action);
-    m_hMainAccel.push_back(action);
+    m_hMainAccel.push_back(AddWindowShortcut(*this, keys, [this, id] { OnCommand(id); }));
 }
 
 int CMainFrame::OnCreate()

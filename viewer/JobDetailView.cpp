@@ -6,6 +6,7 @@
 #include "viewer/CPYRNDoc.h"
 #include "viewer/DialogUnits.h"
 #include "viewer/EllipsisLabel.h"
+#include "viewer/FormControl.h"
 #include "viewer/JobDetailCtrl.h"
 #include "viewer/ListCellTexts.h"
 #include "viewer/MessageBoxes.h"
@@ -18,13 +19,6 @@
 #include <unordered_set>
 
 namespace {
-
-struct FormControl
-{
-    unsigned id;
-    int x, y, width, height;
-    unsigned stringId; // the label's string; 0 for a value
-};
 
 // Form 313 in dialog units: the three labels, then their values.
 constexpr FormControl kControls[] = {

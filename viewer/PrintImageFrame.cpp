@@ -9,6 +9,7 @@
 #include "viewer/PrintImageView.h"
 #include "viewer/ProgressDialog.h"
 #include "viewer/ResourceModule.h"
+#include "viewer/WindowShortcut.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -73,12 +74,7 @@ PrintImageFrame::~PrintImageFrame() = default;
 
 void PrintImageFrame::AddAccelerator(const QKeySequence& keys, unsigned id)
 {
-    auto* action = new QAction(this);
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    addAction(action);
-    m_hAccel.push_back(action);
+    m_hAccel.push_back(AddWindowShortcut(*this, keys, [this, id] { OnCommand(id); }));
 }
 
 int PrintImageFrame::OnCreate()

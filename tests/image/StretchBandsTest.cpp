@@ -3,6 +3,7 @@
 // be made once.
 #include "formats/image/CBitmapData.h"
 #include "formats/image/Stretch.h"
+#include "tests/image/SamePixels.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -10,20 +11,6 @@
 #include <vector>
 
 namespace {
-
-bool SamePixels(const CBitmapData& a, const CBitmapData& b)
-{
-    if (a.m_nWidth != b.m_nWidth || a.m_nHeight != b.m_nHeight) {
-        return false;
-    }
-    for (int y = 0; y < a.m_nHeight; ++y) {
-        if (std::memcmp(a.m_pBits + y * a.m_nStride, b.m_pBits + y * b.m_nStride,
-                        3 * std::size_t(a.m_nWidth)) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
 
 TEST(StretchBandsTest, BandsGiveTheWholeStretchAtEveryBandHeightAndRatio)
 {

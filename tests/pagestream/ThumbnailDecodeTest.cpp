@@ -5,6 +5,7 @@
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/DornPageImageInfo.h"
 #include "tests/ScratchFolder.h"
+#include "tests/image/SamePixels.h"
 #include "tests/samplejob/PageStreamWriter.h"
 
 #include <cstring>
@@ -46,20 +47,6 @@ std::string RandomBands(std::mt19937& random, int plane, int width, int height, 
         bands += Origin(0, y0) + RawBand(plane, bytesPerLine, lines, EncodeRuns(plain));
     }
     return bands;
-}
-
-bool SamePixels(const CBitmapData& a, const CBitmapData& b)
-{
-    if (a.m_nWidth != b.m_nWidth || a.m_nHeight != b.m_nHeight) {
-        return false;
-    }
-    for (int y = 0; y < a.m_nHeight; ++y) {
-        if (std::memcmp(a.m_pBits + y * a.m_nStride, b.m_pBits + y * b.m_nStride,
-                        3 * std::size_t(a.m_nWidth)) != 0) {
-            return false;
-        }
-    }
-    return true;
 }
 
 TEST(ThumbnailDecodeTest, ThumbnailIsTheFullPageFittedIntoTheBox)

@@ -6,6 +6,7 @@
 #include "formats/image/CBitmapData.h"
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/DornPageImageInfo.h"
+#include "tests/image/SamePixels.h"
 #include "tests/viewer/ViewerFixture.h"
 #include "tools/SampleFolder.h"
 #include "viewer/AddThumbnailEvent.h"
@@ -125,16 +126,6 @@ protected:
             return nullptr;
         }
         return file.ReadPageImage(1, subPage, box, nullptr);
-    }
-
-    static bool SamePixels(const CBitmapData& a, const CBitmapData& b)
-    {
-        if (a.m_nWidth != b.m_nWidth || a.m_nHeight != b.m_nHeight || a.m_nStride != b.m_nStride) {
-            return false;
-        }
-        return std::memcmp(a.m_pBits, b.m_pBits,
-                           static_cast<std::size_t>(a.m_nStride) *
-                               static_cast<std::size_t>(a.m_nHeight)) == 0;
     }
 
     std::string m_stream;
