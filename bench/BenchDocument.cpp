@@ -13,11 +13,11 @@
 #include "tools/SampleArchive.h"
 #include "tools/SampleDigest.h"
 #include "tools/SampleFiles.h"
-#include "viewer/CPYRNApp.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/MessageBoxes.h"
-#include "viewer/OpenLogPipeline.h"
-#include "viewer/PasswordDialog.h"
+#include "viewer/app/CPYRNApp.h"
+#include "viewer/common/MessageBoxes.h"
+#include "viewer/dialogs/PasswordDialog.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/document/OpenLogPipeline.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include "bench/BenchFiles.h"
 #include "formats/joblog/JobLogFile.h"
 #include "tools/LargeInputs.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/DocumentListTexts.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/document/DocumentListTexts.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -6,10 +6,10 @@
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/DornPageImageInfo.h"
 #include "tests/viewer/PrintImagePages.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/PrintImageFrame.h"
-#include "viewer/PrintImageView.h"
-#include "viewer/PrintImageWindow.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/pagewindow/PrintImageFrame.h"
+#include "viewer/pagewindow/PrintImageView.h"
+#include "viewer/pagewindow/PrintImageWindow.h"
 
 #include <QApplication>
 #include <QScrollBar>

@@ -8,7 +8,7 @@
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/DornPageImageInfo.h"
 #include "tools/LargeInputs.h"
-#include "viewer/CPYRNDoc.h"
+#include "viewer/document/CPYRNDoc.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // GLib objects (of libmsi and libgcab) owned by unique_ptr, and their errors as failures.
 #pragma once
 
-#include "tools/msitransform/Outcome.h"
+#include "msipackage/Outcome.h"
 
 #include <glib-object.h>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "installer/InstallerPackage.h"
 
 #include "installer/GObjectPtr.h"
-#include "tools/msitransform/TransformReader.h"
+#include "msipackage/TransformReader.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -2,8 +2,8 @@
 // streams (the embedded cabinet, the custom-action library) read from the file on demand.
 #pragma once
 
-#include "tools/msitransform/MsiDatabase.h"
-#include "tools/msitransform/Outcome.h"
+#include "msipackage/MsiDatabase.h"
+#include "msipackage/Outcome.h"
 
 #include <cstddef>
 #include <optional>

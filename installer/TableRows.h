@@ -1,7 +1,7 @@
 // Reading the rows of a package's table by column name.
 #pragma once
 
-#include "tools/msitransform/MsiDatabase.h"
+#include "msipackage/MsiDatabase.h"
 
 #include <optional>
 #include <string>

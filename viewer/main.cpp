@@ -1,4 +1,4 @@
-#include "viewer/CPYRNApp.h"
+#include "viewer/app/CPYRNApp.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

@@ -2,8 +2,8 @@
 // payload, the languages, the package loaded once, and msitools run as programs.
 #pragma once
 
-#include "tools/msitransform/ChangeList.h"
-#include "tools/msitransform/MsiDatabase.h"
+#include "msipackage/ChangeList.h"
+#include "msipackage/MsiDatabase.h"
 
 #include <QByteArray>
 #include <QProcess>

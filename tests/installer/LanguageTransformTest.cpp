@@ -1,10 +1,10 @@
 // Why: each language is installed only through its transform; applied to the package it must
 // select its language library, write its LCID where maintenance reads it back, carry its texts
 // in its own code page, and change nothing that its change list does not name.
+#include "msipackage/CompoundFile.h"
+#include "msipackage/MsiStreamName.h"
+#include "msipackage/TransformReader.h"
 #include "tests/installer/InstallerFixtures.h"
-#include "tools/msitransform/CompoundFile.h"
-#include "tools/msitransform/MsiStreamName.h"
-#include "tools/msitransform/TransformReader.h"
 
 #include <map>
 #include <set>

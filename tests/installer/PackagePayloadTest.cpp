@@ -1,9 +1,9 @@
 // Why: the package's cabinet is the only way the program and its libraries reach a machine;
 // msiextract must give back every payload file byte for byte, and an executable must keep its
 // mode on the way.
+#include "msipackage/CabinetModes.h"
 #include "tests/ScratchFolder.h"
 #include "tests/installer/InstallerFixtures.h"
-#include "tools/msitransform/CabinetModes.h"
 
 #include <set>
 #include <sys/stat.h>

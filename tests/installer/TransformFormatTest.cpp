@@ -2,14 +2,14 @@
 // format; row masks, the string pool and the compound file must round-trip exactly, every
 // change a package cannot take must be refused at build time, and a hostile transform must
 // fail without touching the package.
+#include "msipackage/CompoundFile.h"
+#include "msipackage/CompoundFileFormat.h"
+#include "msipackage/CompoundFileWriter.h"
+#include "msipackage/MsiStreamName.h"
+#include "msipackage/TransformReader.h"
+#include "msipackage/TransformWriter.h"
 #include "tests/HostileCorpus.h"
 #include "tests/installer/InstallerFixtures.h"
-#include "tools/msitransform/CompoundFile.h"
-#include "tools/msitransform/CompoundFileFormat.h"
-#include "tools/msitransform/CompoundFileWriter.h"
-#include "tools/msitransform/MsiStreamName.h"
-#include "tools/msitransform/TransformReader.h"
-#include "tools/msitransform/TransformWriter.h"
 
 namespace {
 

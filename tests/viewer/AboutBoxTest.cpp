@@ -1,7 +1,7 @@
 // Why: the about box states the version as the product numbers it, "3.00.00", and offers no
 // minimize or maximize; its texts come from the current resource module.
-#include "viewer/CAboutDlg.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/common/ResourceModule.h"
+#include "viewer/dialogs/CAboutDlg.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 // unchecked items, and a stored choice must come back only on its own column, never reaching
 // past the list it was made for.
 #include "tests/viewer/JobSummaryTestSupport.h"
-#include "viewer/JobSummaryFilterDialog.h"
+#include "viewer/views/JobSummaryFilterDialog.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // password dialog lets a wrong password through never; the file commands build the dialogs
 // the user expects and report a failed export without leaving a partial file.
 #include "tests/viewer/DocumentTestSupport.h"
-#include "viewer/DocumentFileDialog.h"
-#include "viewer/ProgressDialog.h"
+#include "viewer/dialogs/DocumentFileDialog.h"
+#include "viewer/dialogs/ProgressDialog.h"
 
 #include <QFileDialog>
 #include <QLabel>

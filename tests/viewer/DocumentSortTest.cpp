@@ -5,8 +5,8 @@
 #include "platform/Utf8.h"
 #include "tests/viewer/DocumentTestSupport.h"
 #include "tools/SampleFiles.h"
-#include "viewer/ListComparators.h"
-#include "viewer/ListSorting.h"
+#include "viewer/document/ListComparators.h"
+#include "viewer/document/ListSorting.h"
 
 namespace {
 

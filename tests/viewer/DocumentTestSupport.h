@@ -10,11 +10,11 @@
 #include "tools/SampleDigest.h"
 #include "tools/SampleFolder.h"
 #include "tools/SampleJobLog.h"
-#include "viewer/CPYRNApp.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/OpenLogPipeline.h"
-#include "viewer/PasswordDialog.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/app/CPYRNApp.h"
+#include "viewer/common/ResourceModule.h"
+#include "viewer/dialogs/PasswordDialog.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/document/OpenLogPipeline.h"
 
 #include <QAbstractButton>
 #include <QApplication>

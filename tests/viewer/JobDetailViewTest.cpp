@@ -4,8 +4,8 @@
 // what it shows must never outlive or point into a log that has gone.
 #include "tests/viewer/JobSummaryTestSupport.h"
 #include "tools/SampleFolder.h"
-#include "viewer/PrintImageFrame.h"
 #include "viewer/controls/CFlowBar.h"
+#include "viewer/pagewindow/PrintImageFrame.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // from the right field in the right form, canceled jobs show dashes, and long names are cut
 // on screen without losing their text.
 #include "tests/viewer/ViewerFixture.h"
-#include "viewer/CJobResultView.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/EllipsisLabel.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/common/ResourceModule.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/views/CJobResultView.h"
+#include "viewer/views/EllipsisLabel.h"
 
 #include <QLabel>
 #include <QPushButton>

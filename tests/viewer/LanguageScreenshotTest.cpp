@@ -3,16 +3,16 @@
 // screenshots/<set>/ for people to judge, and the labels of the two forms are measured against
 // their controls in the font they are drawn with: no text may be cut off.
 #include "tests/viewer/ViewerFixture.h"
-#include "viewer/CAboutDlg.h"
-#include "viewer/CMainFrame.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/JobSummaryFilterDialog.h"
-#include "viewer/PasswordDialog.h"
-#include "viewer/PrintImageFrame.h"
-#include "viewer/PrintImageWindow.h"
-#include "viewer/ProgressDialog.h"
-#include "viewer/ReportListCtrl.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/app/CMainFrame.h"
+#include "viewer/common/ResourceModule.h"
+#include "viewer/dialogs/CAboutDlg.h"
+#include "viewer/dialogs/PasswordDialog.h"
+#include "viewer/dialogs/ProgressDialog.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/lists/ReportListCtrl.h"
+#include "viewer/pagewindow/PrintImageFrame.h"
+#include "viewer/pagewindow/PrintImageWindow.h"
+#include "viewer/views/JobSummaryFilterDialog.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>

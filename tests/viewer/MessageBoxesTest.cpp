@@ -1,9 +1,9 @@
 // Why: every failure reaches the user through these two boxes; their text layout, caption,
 // icon and button label are fixed, and what the user sees must show the break, not a glyph.
-#include "viewer/MessageBoxes.h"
+#include "viewer/common/MessageBoxes.h"
 
 #include "tests/viewer/ViewerTestSupport.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/common/ResourceModule.h"
 
 #include <QLabel>
 #include <QMessageBox>

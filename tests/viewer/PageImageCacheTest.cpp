@@ -1,6 +1,6 @@
 // The page-image cache against the pane that shows it, and the full-size page with its turns.
 #include "tests/viewer/ThumbnailTestSupport.h"
-#include "viewer/OpenLogPipeline.h"
+#include "viewer/document/OpenLogPipeline.h"
 
 #include <ctime>
 #include <functional>

@@ -1,7 +1,7 @@
 // Why: the page window's zoom steps, scroll ranges and page placement are plain arithmetic
 // that users feel at once when it is off by a rung or a pixel, and that hostile page sizes
 // must not overflow.
-#include "viewer/PrintImageGeometry.h"
+#include "viewer/pagewindow/PrintImageGeometry.h"
 
 #include <gtest/gtest.h>
 

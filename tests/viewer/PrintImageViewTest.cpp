@@ -1,15 +1,15 @@
 // Why: what the page view shows is the page's area average at the zoom, placed with its
 // margins and frame; a seam, an off-by-one placement or a wrong colour order is what users see.
-#include "viewer/PrintImageView.h"
+#include "viewer/pagewindow/PrintImageView.h"
 
 #include "formats/image/Stretch.h"
 #include "tests/ScratchFolder.h"
 #include "tests/viewer/PrintImageTestSupport.h"
 #include "tests/viewer/ViewerTestSupport.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/PrintImageFrame.h"
-#include "viewer/PrintImageGeometry.h"
-#include "viewer/PrintImageWindow.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/pagewindow/PrintImageFrame.h"
+#include "viewer/pagewindow/PrintImageGeometry.h"
+#include "viewer/pagewindow/PrintImageWindow.h"
 
 #include <QImage>
 #include <QScreen>

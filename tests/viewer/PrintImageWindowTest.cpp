@@ -1,16 +1,16 @@
 // Why: the page window takes the main window's place while it is open; its zoom controls,
 // keys and closing must leave the document and the main window as the user left them.
-#include "viewer/PrintImageWindow.h"
+#include "viewer/pagewindow/PrintImageWindow.h"
 
 #include "tests/viewer/PrintImageTestSupport.h"
 #include "tests/viewer/ThumbnailTestSupport.h"
 #include "tests/viewer/ViewerFixture.h"
-#include "viewer/CMainFrame.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/PrintImageFrame.h"
-#include "viewer/PrintImageView.h"
-#include "viewer/ProgressDialog.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/app/CMainFrame.h"
+#include "viewer/common/ResourceModule.h"
+#include "viewer/dialogs/ProgressDialog.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/pagewindow/PrintImageFrame.h"
+#include "viewer/pagewindow/PrintImageView.h"
 
 #include <QAction>
 #include <QGuiApplication>

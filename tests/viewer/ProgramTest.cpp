@@ -4,7 +4,7 @@
 #include "platform/ProfileFile.h"
 #include "tests/ScratchFolder.h"
 #include "tests/viewer/ViewerFixture.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/common/ResourceModule.h"
 
 #include <QFileSystemWatcher>
 #include <QProcess>

@@ -1,6 +1,6 @@
 // Why: the document and the list headers draw these pictures at fixed sizes and mask 326 by
 // its pure green; a wrong size or mask colour shows as a cut or green-fringed picture.
-#include "viewer/LoadBitmapResource.h"
+#include "viewer/common/LoadBitmapResource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Why: every text the user sees comes from one of eleven sets (ten libraries and the built-in
 // Japanese one); a missing, empty or half-translated entry shows as a blank or English
 // control only in that language, where nobody on the team looks.
-#include "viewer/ResourceModule.h"
+#include "viewer/common/ResourceModule.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 // Why: people judge what the user sees from these pictures: the main frame with each view,
 // the about box and a message box, in the built-in Japanese set and in a language library.
 #include "tests/viewer/ViewerFixture.h"
-#include "viewer/CAboutDlg.h"
-#include "viewer/CMainFrame.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/app/CMainFrame.h"
+#include "viewer/common/ResourceModule.h"
+#include "viewer/dialogs/CAboutDlg.h"
+#include "viewer/document/CPYRNDoc.h"
 
 #include <QMessageBox>
 

@@ -5,12 +5,12 @@
 #include "platform/NamedLock.h"
 #include "platform/ProfileFile.h"
 #include "tests/viewer/ViewerFixture.h"
-#include "viewer/CJobResultView.h"
-#include "viewer/CMainFrame.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/JobDetailView.h"
-#include "viewer/JobSummaryView.h"
+#include "viewer/app/CMainFrame.h"
 #include "viewer/controls/CFlowBar.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/views/CJobResultView.h"
+#include "viewer/views/JobDetailView.h"
+#include "viewer/views/JobSummaryView.h"
 
 #include <QLabel>
 #include <QStatusBar>

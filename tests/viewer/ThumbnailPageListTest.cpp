@@ -1,6 +1,6 @@
 // The current mail's page list: how many pages a mail should have and the smaller numbers that
 // complete it, whose smallest entry fixes every page's sub-page.
-#include "viewer/CPYRNDoc.h"
+#include "viewer/document/CPYRNDoc.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The thumbnail run: each page of the mail decoded once into the cache and handed to the pane in
 // list order, with its progress; failed pages as placeholders; a double click opening a page.
 #include "tests/viewer/ThumbnailTestSupport.h"
-#include "viewer/PrintImageFrame.h"
 #include "viewer/controls/ThumbDoubleClickEvent.h"
+#include "viewer/pagewindow/PrintImageFrame.h"
 
 #include <QProgressBar>
 #include <QTest>

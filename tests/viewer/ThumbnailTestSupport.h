@@ -9,12 +9,12 @@
 #include "tests/image/SamePixels.h"
 #include "tests/viewer/ViewerFixture.h"
 #include "tools/SampleFolder.h"
-#include "viewer/AddThumbnailEvent.h"
-#include "viewer/CMainFrame.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/ProgressDialog.h"
+#include "viewer/app/CMainFrame.h"
 #include "viewer/controls/CFlowBar.h"
 #include "viewer/controls/CThumbComponentWnd.h"
+#include "viewer/dialogs/ProgressDialog.h"
+#include "viewer/document/AddThumbnailEvent.h"
+#include "viewer/document/CPYRNDoc.h"
 
 #include <QCoreApplication>
 #include <cstring>

@@ -1,12 +1,12 @@
 // Why: the three views are stepped through with Ctrl+Up and Ctrl+Down and chosen from the
 // menu; what may be reached depends on the log, and each switch sets the title and the bars.
 #include "tests/viewer/ViewerFixture.h"
-#include "viewer/CJobResultView.h"
-#include "viewer/CMainFrame.h"
-#include "viewer/CPYRNDoc.h"
-#include "viewer/JobDetailView.h"
-#include "viewer/ResourceModule.h"
+#include "viewer/app/CMainFrame.h"
+#include "viewer/common/ResourceModule.h"
 #include "viewer/controls/CFlowBar.h"
+#include "viewer/document/CPYRNDoc.h"
+#include "viewer/views/CJobResultView.h"
+#include "viewer/views/JobDetailView.h"
 
 #include <QAction>
 #include <QApplication>

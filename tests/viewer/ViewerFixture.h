@@ -6,8 +6,8 @@
 #include "tests/ScopedEnvironment.h"
 #include "tests/ScratchFolder.h"
 #include "tests/viewer/ViewerTestSupport.h"
-#include "viewer/CPYRNApp.h"
-#include "viewer/DocumentFileDialog.h"
+#include "viewer/app/CPYRNApp.h"
+#include "viewer/dialogs/DocumentFileDialog.h"
 
 #include <QStringList>
 #include <filesystem>

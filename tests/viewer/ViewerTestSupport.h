@@ -1,7 +1,7 @@
 // Helpers of the viewer's suite: boxes recorded instead of shown, and screenshots of windows.
 #pragma once
 
-#include "viewer/MessageBoxes.h"
+#include "viewer/common/MessageBoxes.h"
 
 #include <QApplication>
 #include <QDir>

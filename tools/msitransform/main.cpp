@@ -5,10 +5,10 @@
 //   pyrn-msitransform cabinet-modes PACKAGE PAYLOAD_DIR CABINET OUTPUT
 //       writes CABINET again with the execute attribute on each file that is executable in
 //       PAYLOAD_DIR (found by the package's File table)
-#include "tools/msitransform/CabinetModes.h"
-#include "tools/msitransform/ChangeList.h"
-#include "tools/msitransform/MsiDatabase.h"
-#include "tools/msitransform/TransformWriter.h"
+#include "msipackage/CabinetModes.h"
+#include "msipackage/ChangeList.h"
+#include "msipackage/MsiDatabase.h"
+#include "msipackage/TransformWriter.h"
 
 #include <charconv>
 #include <filesystem>

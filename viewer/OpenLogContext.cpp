@@ -1,7 +1,0 @@
-#include "viewer/OpenLogContext.h"
-
-#include "formats/joblog/JobLogFile.h"
-#include "formats/pagestream/CDornComFile.h"
-
-OpenLogContext::OpenLogContext() = default;
-OpenLogContext::~OpenLogContext() = default;
