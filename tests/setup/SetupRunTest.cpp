@@ -2,6 +2,7 @@
 // program: what it hands over, where, with which transform, and what it leaves behind.
 #include "tests/setup/SetupTestSupport.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -289,6 +290,64 @@ TEST(SetupRunTest, AnotherUserCannotHoldTheSetupLock)
     const int afterCreated = holdAsNobody();
     EXPECT_NE(afterCreated, 0);
     EXPECT_NE(afterCreated, 99);
+}
+
+// The day's log lies in a shared temporary folder: what another user puts under its name is
+// not the log. It must neither stop setup (a FIFO blocks an open for writing) nor receive
+// root's lines; setup runs on without a log.
+TEST(SetupRunTest, WhatIsPlantedUnderTheDaysLogNameIsLeftAloneAndSetupRunsOn)
+{
+    enum class Plant
+    {
+        FileOfAnotherUser,
+        HardLink,
+        Link,
+        Fifo
+    };
+    for (const Plant plant :
+         {Plant::FileOfAnotherUser, Plant::HardLink, Plant::Link, Plant::Fifo}) {
+        SCOPED_TRACE(static_cast<int>(plant));
+        SetupMachine machine("setup_planted_log");
+        const QString day = machine.Temp() + "/TARV Post Log Viewer Setup-" +
+                            QDate::currentDate().toString("yyyyMMdd") + ".log";
+        const QString victim = plant == Plant::FileOfAnotherUser ? day : machine.Path("victim");
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("victim");
+        file.close();
+        const QByteArray path = day.toUtf8();
+        switch (plant) {
+        case Plant::Fifo:
+            ASSERT_EQ(::mkfifo(path.constData(), 0666), 0);
+            break;
+        case Plant::FileOfAnotherUser:
+            ASSERT_EQ(::chmod(path.constData(), 0666), 0);
+            break;
+        case Plant::HardLink:
+            ASSERT_EQ(::link(victim.toUtf8().constData(), path.constData()), 0);
+            break;
+        case Plant::Link:
+            ASSERT_TRUE(QFile::link(victim, day));
+            break;
+        }
+        ASSERT_EQ(::lchown(path.constData(), kNobody, kNobody), 0);
+        struct stat before = {};
+        ASSERT_EQ(::lstat(path.constData(), &before), 0);
+
+        SetupRunner runner(machine);
+        runner.Environment().insert("SETUP_DRIVER_DIALOG", "cancel");
+        const SetupRun run = runner.Run("en_US.UTF-8");
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.output, QStringList{"dialog 10 1"});
+        struct stat after = {};
+        ASSERT_EQ(::lstat(path.constData(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        QFile read(victim);
+        ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+        EXPECT_EQ(read.readAll(), QByteArray("victim"));
+    }
 }
 
 TEST(SetupRunTest, RealRootsStayUntouched)
