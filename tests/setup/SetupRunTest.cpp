@@ -350,6 +350,50 @@ TEST(SetupRunTest, WhatIsPlantedUnderTheDaysLogNameIsLeftAloneAndSetupRunsOn)
     }
 }
 
+// Without a display Qt would abort setup. Setup says what to set in one line instead, ends its
+// log's run and fails; a platform given to Qt (as tests give it) is a display.
+TEST(SetupRunTest, NoDisplayIsSaidInOneLineAndTheLogStillEnds)
+{
+    const struct
+    {
+        QStringList environment;
+        QStringList arguments;
+        bool refused;
+    } cases[] = {
+        {{}, {}, true},
+        {{"DISPLAY=", "WAYLAND_DISPLAY="}, {}, true},
+        {{"QT_QPA_PLATFORM=offscreen"}, {}, false},
+        {{}, {"-platform", "offscreen"}, false},
+    };
+    const QString said = "no display for its windows: set DISPLAY (X11) or WAYLAND_DISPLAY "
+                         "(Wayland) to the desktop that is to show them";
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.environment + c.arguments).join(' ').toStdString());
+        SetupMachine machine("setup_display");
+        SetupRunner runner(machine);
+        runner.Environment().insert("SETUP_DRIVER_DIALOG", "cancel");
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            runner.Environment().remove(name);
+        }
+        for (const QString& variable : c.environment) {
+            runner.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
+        }
+        const SetupRun run = runner.Run("en_US.UTF-8", std::nullopt, c.arguments);
+        ASSERT_TRUE(run.finished);
+        const QStringList log = machine.LogMessages();
+        if (c.refused) {
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_EQ(run.errors, "setup: " + said + "\n");
+            EXPECT_EQ(run.output, QStringList());
+            EXPECT_EQ(log, (QStringList{"-- log start --", said, "-- log end --"}));
+        } else {
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_EQ(run.output, QStringList{"dialog 10 1"});
+            EXPECT_EQ(log.value(log.size() - 1), "-- log end --");
+        }
+    }
+}
+
 TEST(SetupRunTest, RealRootsStayUntouched)
 {
     const QStringList realPaths = {"/opt/TARV", "/var/opt/TARV", "/var/lib/tarv-registry",
