@@ -206,6 +206,11 @@ TEST(RefusalTest, CancelInTheProgressWindowEndsWith1602AndLeavesNothingInstalled
     runner.Environment().insert("INSTALLER_DRIVER_PROGRESS", "cancel");
     const SetupRun run = runner.Setup("de_DE.UTF-8");
     ASSERT_TRUE(run.finished);
+    // The wizard's closing text asks for its Finish button: that is the box's button.
+    const qsizetype box = run.output.indexOf("button &Fertig stellen");
+    ASSERT_GE(box, 0) << run.output.join('\n').toStdString();
+    EXPECT_TRUE(run.output.value(box + 1).endsWith(
+        "Klicken Sie auf „Fertig stellen“, um den Installations-Assistenten zu beenden.\t1"));
     EXPECT_TRUE(machine.LogMessages().contains("result:1602"));
     EXPECT_FALSE(QFileInfo::exists(InstallFolder(machine)));
     EXPECT_FALSE(RegistryKeyExists(machine, kUninstallKey + CarriedProductCode()));
