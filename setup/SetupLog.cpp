@@ -57,7 +57,7 @@ QString ReadLogLevel(const QString& settingsPath)
 int OpenLogFile(const QString& path, bool& created)
 {
     const QByteArray name = QFile::encodeName(path);
-    constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int fd = ::open(name.constData(), kFlags | O_CREAT | O_EXCL, 0644);
     created = fd >= 0;
     if (fd < 0 && errno == EEXIST) {
