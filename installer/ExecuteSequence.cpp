@@ -156,14 +156,15 @@ int RunExecuteSequence(Session& session)
     const int result = RunActions(session, ExecuteSequenceOf(session.Database()));
     if (!session.IsNested()) {
         ui.EndProgress();
+        // The wizard's closing texts ask for its Finish button: the box's button is that one.
         if (result == kResultSuccess) {
             ui.ShowInformation(session.DialogTitle("ExitDialog"),
                                session.ControlText("ExitDialog", "Title"),
-                               session.ControlText("ErrorDlg", "O"));
+                               session.ControlText("ExitDialog", "Finish"));
         } else if (result == kResultUserExit) {
             ui.ShowInformation(session.DialogTitle("UserExit"),
                                session.ControlText("UserExit", "Description"),
-                               session.ControlText("ErrorDlg", "O"));
+                               session.ControlText("UserExit", "Finish"));
         }
     }
     return result;

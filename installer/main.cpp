@@ -5,12 +5,15 @@
 #include "installer/MsiexecCommand.h"
 #include "installer/Session.h"
 #include "installer/WindowUi.h"
+#include "platform/Display.h"
 #include "platform/MachineLock.h"
 #include "platform/ProcessLauncher.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -27,15 +30,24 @@ int Run(int argc, char** argv)
         return kResultInvalidCommandLine;
     }
     const MsiexecCommand& command = std::get<MsiexecCommand>(parsed);
+    // Qt would abort without a display. Windows are not silently made a quiet run, which
+    // would act without asking (or, in maintenance, do nothing).
+    if (!command.quiet && !platform::HasDisplay(argc, argv)) {
+        LogLine("no display for its windows: set DISPLAY (X11) or WAYLAND_DISPLAY (Wayland), "
+                "or add /qn to run without windows");
+        return kResultFailure;
+    }
     platform::MachineLock lock;
-    switch (lock.Acquire(kInstallLock)) {
+    std::string failure;
+    switch (lock.Acquire(kInstallLock, &failure)) {
     case platform::LockResult::Acquired:
         break;
     case platform::LockResult::HeldElsewhere:
         LogLine("another installation is running");
         return kResultAlreadyRunning;
     case platform::LockResult::Failed:
-        LogLine("the installation lock cannot be taken (the installer must run as root)");
+        LogLine("the installation lock cannot be taken: " + failure +
+                (::geteuid() != 0 ? " (the installer must run as root)" : ""));
         return kResultFailure;
     }
 

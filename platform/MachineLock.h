@@ -25,7 +25,8 @@ public:
     MachineLock(const MachineLock&) = delete;
     MachineLock& operator=(const MachineLock&) = delete;
 
-    LockResult Acquire(std::string_view name);
+    // On Failed, `failure` (when given) says what went wrong, for the user.
+    LockResult Acquire(std::string_view name, std::string* failure = nullptr);
     void Release();
     bool IsHeld() const { return m_fd >= 0; }
 

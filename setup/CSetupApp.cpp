@@ -1,5 +1,6 @@
 #include "setup/CSetupApp.h"
 
+#include "platform/Display.h"
 #include "platform/StringTables.h"
 #include "setup/CInstallMgr.h"
 #include "setup/CSetupDlg.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +19,8 @@ namespace {
 constexpr unsigned kCaptionString = 2169;
 constexpr unsigned kFailureString = 2170;
 constexpr int kWindowsXp = 106;
+constexpr const char* kNoDisplay = "no display for its windows: set DISPLAY (X11) or "
+                                   "WAYLAND_DISPLAY (Wayland) to the desktop that is to show them";
 
 QString SetupString(unsigned id, unsigned languageId)
 {
@@ -48,6 +52,13 @@ bool CSetupApp::InitInstance()
     log->Open(kLogName, GetLogSettingsPath());
 
     if (QApplication::instance() == nullptr) {
+        // Qt would abort the run without a display: say what to set, and end it as a failure.
+        if (!platform::HasDisplay(m_argc, m_argv)) {
+            std::fprintf(stderr, "setup: %s\n", kNoDisplay);
+            log->Printf(LogLevel::Error, "%s", kNoDisplay);
+            m_exitCode = 1;
+            return false;
+        }
         m_application = std::make_unique<QApplication>(m_argc, m_argv);
     }
 
@@ -87,5 +98,5 @@ int CSetupApp::ExitInstance()
     SetupLog::GetInstance()->Close();
     SetupLog::DeleteInstance();
     m_mutex.Release();
-    return 0;
+    return m_exitCode;
 }

@@ -34,4 +34,5 @@ private:
     char** m_argv;
     std::unique_ptr<QApplication> m_application;
     platform::MachineLock m_mutex;
+    int m_exitCode = 0; // the framework's exit value; only a run that cannot start sets it
 };

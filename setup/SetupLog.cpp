@@ -52,19 +52,22 @@ QString ReadLogLevel(const QString& settingsPath)
     return QString::fromStdString(level);
 }
 
-// Opens the day's file for appending, never through a link; `created` tells a new file.
+// Opens the day's file for appending, never through a link and never waiting (a FIFO would
+// block an open for writing until someone reads it); `created` tells a new file.
 int OpenLogFile(const QString& path, bool& created)
 {
     const QByteArray name = QFile::encodeName(path);
-    constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC;
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int fd = ::open(name.constData(), kFlags | O_CREAT | O_EXCL, 0644);
     created = fd >= 0;
     if (fd < 0 && errno == EEXIST) {
         fd = ::open(name.constData(), kFlags);
     }
     struct stat info = {};
-    // Another name for some other file (a hard link) is refused like a symbolic one.
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1)) {
+    // The folder is shared: only a plain file of our own with no other name (a hard link) is
+    // the log; another user's file would get our lines.
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+                    info.st_uid != ::geteuid() || info.st_nlink != 1)) {
         ::close(fd);
         fd = -1;
     }

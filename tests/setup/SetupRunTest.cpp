@@ -2,6 +2,7 @@
 // program: what it hands over, where, with which transform, and what it leaves behind.
 #include "tests/setup/SetupTestSupport.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -289,6 +290,108 @@ TEST(SetupRunTest, AnotherUserCannotHoldTheSetupLock)
     const int afterCreated = holdAsNobody();
     EXPECT_NE(afterCreated, 0);
     EXPECT_NE(afterCreated, 99);
+}
+
+// The day's log lies in a shared temporary folder: what another user puts under its name is
+// not the log. It must neither stop setup (a FIFO blocks an open for writing) nor receive
+// root's lines; setup runs on without a log.
+TEST(SetupRunTest, WhatIsPlantedUnderTheDaysLogNameIsLeftAloneAndSetupRunsOn)
+{
+    enum class Plant
+    {
+        FileOfAnotherUser,
+        HardLink,
+        Link,
+        Fifo
+    };
+    for (const Plant plant :
+         {Plant::FileOfAnotherUser, Plant::HardLink, Plant::Link, Plant::Fifo}) {
+        SCOPED_TRACE(static_cast<int>(plant));
+        SetupMachine machine("setup_planted_log");
+        const QString day = machine.Temp() + "/TARV Post Log Viewer Setup-" +
+                            QDate::currentDate().toString("yyyyMMdd") + ".log";
+        const QString victim = plant == Plant::FileOfAnotherUser ? day : machine.Path("victim");
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("victim");
+        file.close();
+        const QByteArray path = day.toUtf8();
+        switch (plant) {
+        case Plant::Fifo:
+            ASSERT_EQ(::mkfifo(path.constData(), 0666), 0);
+            break;
+        case Plant::FileOfAnotherUser:
+            ASSERT_EQ(::chmod(path.constData(), 0666), 0);
+            break;
+        case Plant::HardLink:
+            ASSERT_EQ(::link(victim.toUtf8().constData(), path.constData()), 0);
+            break;
+        case Plant::Link:
+            ASSERT_TRUE(QFile::link(victim, day));
+            break;
+        }
+        ASSERT_EQ(::lchown(path.constData(), kNobody, kNobody), 0);
+        struct stat before = {};
+        ASSERT_EQ(::lstat(path.constData(), &before), 0);
+
+        SetupRunner runner(machine);
+        runner.Environment().insert("SETUP_DRIVER_DIALOG", "cancel");
+        const SetupRun run = runner.Run("en_US.UTF-8");
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.output, QStringList{"dialog 10 1"});
+        struct stat after = {};
+        ASSERT_EQ(::lstat(path.constData(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        QFile read(victim);
+        ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+        EXPECT_EQ(read.readAll(), QByteArray("victim"));
+    }
+}
+
+// Without a display Qt would abort setup. Setup says what to set in one line instead, ends its
+// log's run and fails; a platform given to Qt (as tests give it) is a display.
+TEST(SetupRunTest, NoDisplayIsSaidInOneLineAndTheLogStillEnds)
+{
+    const struct
+    {
+        QStringList environment;
+        QStringList arguments;
+        bool refused;
+    } cases[] = {
+        {{}, {}, true},
+        {{"DISPLAY=", "WAYLAND_DISPLAY="}, {}, true},
+        {{"QT_QPA_PLATFORM=offscreen"}, {}, false},
+        {{}, {"-platform", "offscreen"}, false},
+    };
+    const QString said = "no display for its windows: set DISPLAY (X11) or WAYLAND_DISPLAY "
+                         "(Wayland) to the desktop that is to show them";
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.environment + c.arguments).join(' ').toStdString());
+        SetupMachine machine("setup_display");
+        SetupRunner runner(machine);
+        runner.Environment().insert("SETUP_DRIVER_DIALOG", "cancel");
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            runner.Environment().remove(name);
+        }
+        for (const QString& variable : c.environment) {
+            runner.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
+        }
+        const SetupRun run = runner.Run("en_US.UTF-8", std::nullopt, c.arguments);
+        ASSERT_TRUE(run.finished);
+        const QStringList log = machine.LogMessages();
+        if (c.refused) {
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_EQ(run.errors, "setup: " + said + "\n");
+            EXPECT_EQ(run.output, QStringList());
+            EXPECT_EQ(log, (QStringList{"-- log start --", said, "-- log end --"}));
+        } else {
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_EQ(run.output, QStringList{"dialog 10 1"});
+            EXPECT_EQ(log.value(log.size() - 1), "-- log end --");
+        }
+    }
 }
 
 TEST(SetupRunTest, RealRootsStayUntouched)

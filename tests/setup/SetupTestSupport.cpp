@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStringDecoder>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -213,15 +214,15 @@ std::pair<QString, QStringList> SetupRunner::Command(std::optional<int> asUser) 
              QStringLiteral("--clear-groups"), setup}};
 }
 
-SetupRun SetupRunner::Run(const QString& locale, std::optional<int> asUser)
+SetupRun SetupRunner::Run(const QString& locale, std::optional<int> asUser,
+                          const QStringList& arguments)
 {
     QProcess process;
     QProcessEnvironment environment = m_environment;
     environment.insert("LANG", locale);
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const auto [program, arguments] = Command(asUser);
-    process.start(program, arguments);
+    const auto [program, command] = Command(asUser);
+    process.start(program, command + arguments);
     SetupRun run;
     run.finished = process.waitForFinished(kRunTimeoutMs);
     if (!run.finished) {
@@ -231,6 +232,9 @@ SetupRun SetupRunner::Run(const QString& locale, std::optional<int> asUser)
     run.exitCode = process.exitCode();
     run.output = QString::fromUtf8(process.readAllStandardOutput())
                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QByteArray errors = process.readAllStandardError();
+    std::fwrite(errors.constData(), 1, static_cast<std::size_t>(errors.size()), stderr);
+    run.errors = QString::fromUtf8(errors);
     return run;
 }
 

@@ -11,9 +11,16 @@
 #include <QStringList>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
+
+// Readable failures: texts as UTF-8, one line each.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 inline const QString kProductKey =
     QStringLiteral("Software\\TARV MOLTEK CORPORATION\\TARV Post Log Viewer\\Install");
@@ -79,18 +86,20 @@ struct SetupRun
     bool finished = false;
     int exitCode = -1;
     QStringList output; // the driver's lines
+    QString errors;     // its standard error (also passed on to the test's own)
 };
 
 // Runs the real setup program (a link of it in the machine's bin folder, beside the
-// installer stand-in as "msiexec") with the driver plugin, in `locale`; `asUser` runs it as
-// that user id through setpriv.
+// installer stand-in as "msiexec") with the driver plugin, in `locale`, with `arguments`;
+// `asUser` runs it as that user id through setpriv.
 class SetupRunner
 {
 public:
     explicit SetupRunner(const SetupMachine& machine);
 
     QProcessEnvironment& Environment() { return m_environment; }
-    SetupRun Run(const QString& locale, std::optional<int> asUser = std::nullopt);
+    SetupRun Run(const QString& locale, std::optional<int> asUser = std::nullopt,
+                 const QStringList& arguments = {});
 
     // The command and arguments that start setup (for tests that keep it running).
     std::pair<QString, QStringList> Command(std::optional<int> asUser) const;

@@ -10,13 +10,6 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <ostream>
-
-// Readable failures: texts as UTF-8, one line each.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 inline const QString kGermanLanguageRow = QStringLiteral("4");
 

@@ -8,10 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kFailureStatus = 1603 & 0xFF;
+constexpr int kNobody = 65534;
 
 // Every file under the scratch machine named "evil" (what the hostile cabinets carry).
 QStringList PlantedFiles(const SetupMachine& machine)
@@ -23,6 +26,76 @@ QStringList PlantedFiles(const SetupMachine& machine)
         planted.append(paths.next());
     }
     return planted;
+}
+
+// A start that cannot go on says on standard error what happened, not a guess, and changes
+// nothing: windows without a display (where Qt would abort), an installation lock that is not
+// root's alone even when root runs it. Quiet runs need no display.
+TEST(RefusalTest, StartThatCannotGoOnSaysWhatHappenedAndInstallsNothing)
+{
+    enum class Start
+    {
+        NoDisplay,
+        QuietNoDisplay,
+        LockFolderOthersMayWrite,
+        LockOfAnotherUser,
+        LockIsAFolder
+    };
+    const struct
+    {
+        Start start;
+        int status;
+        QString line; // the one line on standard error; %1 the lock's folder
+    } cases[] = {
+        {Start::NoDisplay, kFailureStatus,
+         "msiexec: no display for its windows: set DISPLAY (X11) or WAYLAND_DISPLAY (Wayland), "
+         "or add /qn to run without windows\n"},
+        {Start::QuietNoDisplay, 0, ""},
+        {Start::LockFolderOthersMayWrite, kFailureStatus,
+         "msiexec: the installation lock cannot be taken: %1 is not a folder that only root "
+         "may write\n"},
+        {Start::LockOfAnotherUser, kFailureStatus,
+         "msiexec: the installation lock cannot be taken: %1/_MSIExecute.lock is not a plain "
+         "file of the user who runs it\n"},
+        {Start::LockIsAFolder, kFailureStatus,
+         "msiexec: the installation lock cannot be taken: %1/_MSIExecute.lock: Is a directory\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.start));
+        SetupMachine machine("msiexec_start");
+        InstallerRunner runner(machine, "start");
+        const QString locks = machine.Prefix() + "/run";
+        const QString lock = locks + "/_MSIExecute.lock";
+        QDir().mkpath(locks);
+        QDir().mkpath(machine.Path("packages"));
+        QStringList arguments = {"/i", BuiltPackage(), "/qn"};
+        switch (c.start) {
+        case Start::NoDisplay:
+            arguments.removeLast();
+            [[fallthrough]];
+        case Start::QuietNoDisplay:
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+                runner.Environment().remove(name);
+            }
+            break;
+        case Start::LockFolderOthersMayWrite:
+            ASSERT_EQ(::chmod(locks.toUtf8().constData(), 0777), 0);
+            break;
+        case Start::LockOfAnotherUser: {
+            QFile file(lock);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            ASSERT_EQ(::fchown(file.handle(), kNobody, kNobody), 0);
+            break;
+        }
+        case Start::LockIsAFolder:
+            ASSERT_TRUE(QDir().mkpath(lock));
+            break;
+        }
+        const ProgramRun run = runner.Msiexec(arguments, machine.Path("packages"));
+        EXPECT_EQ(run.exitCode, c.status) << run.errors.toStdString();
+        EXPECT_EQ(run.errors, QString(c.line).replace("%1", locks));
+        EXPECT_EQ(ProductLeftovers(machine).isEmpty(), c.status != 0);
+    }
 }
 
 TEST(RefusalTest, FailedLaunchConditionShowsItsMessageAndInstallsNothing)
@@ -123,6 +196,11 @@ TEST(RefusalTest, CancelInTheProgressWindowEndsWith1602AndLeavesNothingInstalled
     runner.Environment().insert("INSTALLER_DRIVER_PROGRESS", "cancel");
     const SetupRun run = runner.Setup("de_DE.UTF-8");
     ASSERT_TRUE(run.finished);
+    // The wizard's closing text asks for its Finish button: that is the box's button.
+    const qsizetype box = run.output.indexOf("button &Fertig stellen");
+    ASSERT_GE(box, 0) << run.output.join('\n').toStdString();
+    EXPECT_TRUE(run.output.value(box + 1).endsWith(
+        "Klicken Sie auf „Fertig stellen“, um den Installations-Assistenten zu beenden.\t1"));
     EXPECT_TRUE(machine.LogMessages().contains("result:1602"));
     EXPECT_FALSE(QFileInfo::exists(InstallFolder(machine)));
     EXPECT_FALSE(RegistryKeyExists(machine, kUninstallKey + CarriedProductCode()));

@@ -76,6 +76,7 @@ TEST(SetupInstallTest, GermanInstallGivesTheGermanViewerItsValuesAndShortcuts)
         (QStringList{"dialog 10 " + kGermanLanguageRow,
                      "progress Installation von TARV Post Log Viewer\t"
                      "TARV Post Log Viewer wird installiert",
+                     "button &Fertig stellen",
                      "message Installation von TARV Post Log Viewer\tDer "
                      "Installations-Assistent für TARV Post Log Viewer ist abgeschlossen\t1"}));
     EXPECT_TRUE(machine.LogMessages().contains("result:0"));

@@ -1,7 +1,9 @@
 // Drives the installer program's windows (and the installed viewer's first window) in tests,
 // loaded as a Qt generic plugin (QT_QPA_GENERIC_PLUGINS=installerdriver): prints what the
-// user would see on standard output and answers it. Message boxes are left to setup's driver.
+// user would see on standard output and answers it. Message boxes are left to setup's driver,
+// which prints their texts; this one adds their button.
 //   "maintenance <caption>\t<repair button>\t<remove button>"   the maintenance window
+//   "button <text>"                                             a message box's button
 //   "progress <caption>\t<title>"                               the progress window
 //   "window <title>"                                            a file dialog (then all closed)
 // INSTALLER_DRIVER_CHOICE: "repair", "remove" or "cancel" (default) in the maintenance window.
@@ -51,7 +53,10 @@ public:
             return false;
         }
         Screenshot(window);
-        if (qobject_cast<QMessageBox*>(window) != nullptr) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            if (QAbstractButton* button = box->button(QMessageBox::Ok)) {
+                Print(QStringLiteral("button %1").arg(button->text()));
+            }
             return false;
         }
         if (window->objectName() == QLatin1String("MaintenanceDialog")) {
