@@ -8,6 +8,7 @@
 #include <charconv>
 #include <dirent.h>
 #include <memory>
+#include <unistd.h>
 
 namespace installer {
 namespace {
@@ -213,11 +214,20 @@ bool ProductStore::Save(const ProductRecord& record, const std::string& packageP
 
 void ProductStore::Remove(const ProductRecord& record) const
 {
+    // Its record, package and transforms, and the icons of its shortcuts: every file in it.
     const TargetFolder folder = FolderOf(record.productCode);
-    RemoveTargetFile(folder, kRecordName);
-    RemoveTargetFile(folder, ProductRecord::kPackageName);
-    for (const std::string& transform : record.transforms) {
-        RemoveTargetFile(folder, transform);
+    if (const int fd = OpenTargetFolder(folder, false, nullptr); fd >= 0) {
+        std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(fd), ::closedir);
+        std::vector<std::string> names;
+        while (const dirent* entry = entries ? ::readdir(entries.get()) : nullptr) {
+            names.emplace_back(entry->d_name);
+        }
+        for (const std::string& name : names) {
+            ::unlinkat(fd, name.c_str(), 0); // a folder, "." and ".." stay
+        }
+        if (!entries) {
+            ::close(fd);
+        }
     }
     RemoveEmptyTargetFolder(folder);
     std::vector<TargetFolder> made = record.folders;

@@ -97,6 +97,11 @@ TEST(SetupInstallTest, GermanInstallGivesTheGermanViewerItsValuesAndShortcuts)
         EXPECT_EQ(EntryValue(entry, "Name"), kCaption);
         EXPECT_EQ(EntryValue(entry, "Exec"), "\"" + InstallFolder(machine) + "/PYRN\"");
         EXPECT_EQ(EntryValue(entry, "Path"), InstallFolder(machine));
+        QFile icon(EntryValue(entry, "Icon"));
+        ASSERT_TRUE(icon.open(QIODevice::ReadOnly)) << icon.fileName().toStdString();
+        QFile picture(PYRN_VIEWER_ICON);
+        ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(icon.readAll() == picture.readAll()) << "the icon is not the viewer's own";
     }
 
     // Started as its shortcut starts it, the viewer asks for a log in German.
