@@ -3,6 +3,7 @@
 #include "installer/InstallerPackage.h"
 #include "installer/TextHelpers.h"
 #include "platform/InstallerFolders.h"
+#include "platform/TextFields.h"
 
 #include <algorithm>
 #include <charconv>
@@ -33,14 +34,7 @@ std::string FolderText(const TargetFolder& folder)
 
 std::optional<TargetFolder> ParseFolder(std::string_view text)
 {
-    std::vector<std::string> fields(1);
-    for (const char c : text) {
-        if (c == '\t') {
-            fields.emplace_back();
-        } else {
-            fields.back().push_back(c);
-        }
-    }
+    const std::vector<std::string> fields = platform::SplitFields(text, '\t');
     if (fields.size() < 2 || !fields[1].starts_with('/')) {
         return std::nullopt;
     }

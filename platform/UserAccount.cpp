@@ -1,6 +1,7 @@
 #include "platform/UserAccount.h"
 
 #include "platform/SetupFolders.h"
+#include "platform/TextFields.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,14 +49,7 @@ std::optional<UserAccount> FromFile(const std::string& path, const std::string& 
     std::ifstream file(path);
     std::string line;
     while (std::getline(file, line)) {
-        std::vector<std::string> fields(1);
-        for (const char c : line) {
-            if (c == ':') {
-                fields.emplace_back();
-            } else {
-                fields.back().push_back(c);
-            }
-        }
+        const std::vector<std::string> fields = SplitFields(line, ':');
         const std::optional<std::uint32_t> id = fields.size() >= 6 ? Id(fields[2]) : std::nullopt;
         const std::optional<std::uint32_t> group = id ? Id(fields[3]) : std::nullopt;
         if (group && (name.empty() ? *id == uid : fields[0] == name)) {

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -187,20 +187,15 @@ QStringList Folders(const SetupMachine& machine)
 QStringList ForeignFoldersInHomes(const SetupMachine& machine)
 {
     QStringList foreign;
-    for (const QString& home :
-         QDir(machine.Prefix() + "/home").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QDirIterator paths(machine.Prefix() + "/home/" + home,
-                           QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+    const QString homes = machine.Prefix() + "/home/";
+    for (const QString& user : QDir(homes).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QFileInfo home(homes + user);
+        QDirIterator paths(home.filePath(), QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
                            QDirIterator::Subdirectories);
-        const QString path = machine.Prefix() + "/home/" + home;
-        struct stat owner = {};
-        ::stat(path.toUtf8().constData(), &owner);
         while (paths.hasNext()) {
-            struct stat folder = {};
-            const QString next = paths.next();
-            if (::lstat(next.toUtf8().constData(), &folder) != 0 || folder.st_uid != owner.st_uid ||
-                folder.st_gid != owner.st_gid) {
-                foreign.append(next.mid(machine.Prefix().size()));
+            const QFileInfo folder(paths.next());
+            if (folder.ownerId() != home.ownerId() || folder.groupId() != home.groupId()) {
+                foreign.append(folder.filePath().mid(machine.Prefix().size()));
             }
         }
     }
