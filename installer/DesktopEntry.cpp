@@ -64,6 +64,9 @@ std::string DesktopEntry::Text() const
     if (!folder.empty()) {
         text += "Path=" + Escaped(folder) + "\n";
     }
+    if (!icon.empty()) {
+        text += "Icon=" + Escaped(icon) + "\n";
+    }
     return text + "Terminal=false\n";
 }
 

@@ -13,6 +13,7 @@ struct DesktopEntry
     std::string program;   // absolute path of the program started
     std::string arguments; // the shortcut's arguments, split as a Windows command line
     std::string folder;    // the working folder; empty for none
+    std::string icon;      // absolute path of the picture shown; empty for none
 
     std::string Text() const;
 };

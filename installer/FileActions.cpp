@@ -198,18 +198,21 @@ int RemoveFolders(Session& session)
             add(row.Text("DirProperty"));
         }
     }
-    // Deepest first; then the folders above that the product alone filled, up to the roots.
+    // Deepest first; then the folders above that the product alone filled, up to the system's
+    // folders, which stay.
     std::sort(folders.begin(), folders.end(), [](const TargetFolder& a, const TargetFolder& b) {
         return a.names.size() > b.names.size();
     });
     for (const TargetFolder& folder : folders) {
-        RemoveEmptyTargetFolder(folder);
+        if (!session.IsSystemFolder(folder)) {
+            RemoveEmptyTargetFolder(folder);
+        }
     }
     if (session.Mode() == RunMode::Remove) {
         for (TargetFolder folder : folders) {
-            while (folder.names.size() > 1) {
+            while (!folder.names.empty() && !session.IsSystemFolder(folder)) {
                 folder.names.pop_back();
-                if (!RemoveEmptyTargetFolder(folder)) {
+                if (session.IsSystemFolder(folder) || !RemoveEmptyTargetFolder(folder)) {
                     break;
                 }
             }

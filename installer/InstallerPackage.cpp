@@ -99,6 +99,11 @@ Outcome<std::string> InstallerPackage::ReadBinary(std::string_view name, std::si
     return ReadFirstStream("SELECT `Data` FROM `Binary` WHERE `Name` = ?", name, limit);
 }
 
+Outcome<std::string> InstallerPackage::ReadIcon(std::string_view name, std::size_t limit) const
+{
+    return ReadFirstStream("SELECT `Data` FROM `Icon` WHERE `Name` = ?", name, limit);
+}
+
 Outcome<std::string> InstallerPackage::ReadFirstStream(const char* sql, std::string_view key,
                                                        std::size_t limit) const
 {

@@ -33,6 +33,8 @@ public:
     Outcome<std::string> ReadStream(std::string_view name, std::size_t limit) const;
     // The data of the Binary table's row `name`.
     Outcome<std::string> ReadBinary(std::string_view name, std::size_t limit) const;
+    // The picture of the Icon table's row `name`.
+    Outcome<std::string> ReadIcon(std::string_view name, std::size_t limit) const;
 
 private:
     Outcome<std::string> ReadFirstStream(const char* sql, std::string_view key,

@@ -59,6 +59,17 @@ void Journal::FileReplaced(const TargetFolder& folder, const std::string& name,
     }
 }
 
+std::vector<TargetFolder> Journal::CreatedFolders() const
+{
+    std::vector<TargetFolder> folders;
+    for (const Change& change : m_changes) {
+        if (change.kind == ChangeKind::FolderCreated) {
+            folders.push_back(change.folder);
+        }
+    }
+    return folders;
+}
+
 void Journal::Commit()
 {
     for (const Change& change : m_changes) {

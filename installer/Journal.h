@@ -24,6 +24,9 @@ public:
     void FileReplaced(const TargetFolder& folder, const std::string& name,
                       const std::string& asideName);
 
+    // The folders made since Begin, in the order they were made.
+    std::vector<TargetFolder> CreatedFolders() const;
+
     // Keeps every change and deletes what was kept aside.
     void Commit();
     // Undoes every change, newest first, and puts the registry back.

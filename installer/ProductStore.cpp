@@ -3,10 +3,13 @@
 #include "installer/InstallerPackage.h"
 #include "installer/TextHelpers.h"
 #include "platform/InstallerFolders.h"
+#include "platform/TextFields.h"
 
 #include <algorithm>
+#include <charconv>
 #include <dirent.h>
 #include <memory>
+#include <unistd.h>
 
 namespace installer {
 namespace {
@@ -14,6 +17,47 @@ namespace {
 constexpr const char* kRecordName = "product.txt";
 constexpr std::size_t kMaxRecordBytes = 1024 * 1024;
 constexpr std::size_t kMaxPackageBytes = std::size_t{2} * 1024 * 1024 * 1024;
+
+// A folder as one line's value: its owner ("uid:gid", or "-"), its root and its names, each
+// after a tab.
+std::string FolderText(const TargetFolder& folder)
+{
+    std::string text =
+        folder.owner ? std::to_string(folder.owner->uid) + ":" + std::to_string(folder.owner->gid)
+                     : "-";
+    text += "\t" + folder.root;
+    for (const std::string& name : folder.names) {
+        text += "\t" + name;
+    }
+    return text;
+}
+
+std::optional<TargetFolder> ParseFolder(std::string_view text)
+{
+    const std::vector<std::string> fields = platform::SplitFields(text, '\t');
+    if (fields.size() < 2 || !fields[1].starts_with('/')) {
+        return std::nullopt;
+    }
+    TargetFolder folder{fields[1], {fields.begin() + 2, fields.end()}, {}};
+    if (fields[0] != "-") {
+        const std::string& ids = fields[0];
+        const char* colon = ids.data() + std::min(ids.find(':'), ids.size());
+        const char* end = ids.data() + ids.size();
+        FolderOwner owner;
+        const auto [uidEnd, uidError] = std::from_chars(ids.data(), colon, owner.uid);
+        const auto [gidEnd, gidError] =
+            std::from_chars(colon + (colon < end ? 1 : 0), end, owner.gid);
+        if (colon == end || uidError != std::errc() || gidError != std::errc() || uidEnd != colon ||
+            gidEnd != end) {
+            return std::nullopt;
+        }
+        folder.owner = owner;
+    }
+    if (!std::all_of(folder.names.begin(), folder.names.end(), IsSafeName)) {
+        return std::nullopt;
+    }
+    return folder;
+}
 
 } // namespace
 
@@ -41,6 +85,12 @@ std::string ProductRecord::Serialize() const
     }
     for (const InstalledComponent& component : components) {
         text += "Component=" + component.key + "\t" + component.id + "\n";
+    }
+    if (desktop) {
+        text += "Desktop=" + FolderText(*desktop) + "\n";
+    }
+    for (const TargetFolder& folder : folders) {
+        text += "Folder=" + FolderText(folder) + "\n";
     }
     return text;
 }
@@ -72,6 +122,12 @@ std::optional<ProductRecord> ProductRecord::Parse(std::string_view text)
             const std::size_t tab = value.find('\t');
             record.components.push_back(
                 {value.substr(0, tab), tab == std::string::npos ? "" : value.substr(tab + 1)});
+        } else if (key == "Desktop") {
+            record.desktop = ParseFolder(value);
+        } else if (key == "Folder") {
+            if (std::optional<TargetFolder> folder = ParseFolder(value)) {
+                record.folders.push_back(std::move(*folder));
+            }
         }
     }
     if (!IsProductCode(record.productCode)) {
@@ -82,7 +138,7 @@ std::optional<ProductRecord> ProductRecord::Parse(std::string_view text)
 
 TargetFolder ProductStore::FolderOf(const std::string& productCode)
 {
-    return TargetFolder{platform::InstallerCacheFolder(), {productCode}};
+    return TargetFolder{platform::InstallerCacheFolder(), {productCode}, {}};
 }
 
 std::vector<ProductRecord> ProductStore::List() const
@@ -152,13 +208,29 @@ bool ProductStore::Save(const ProductRecord& record, const std::string& packageP
 
 void ProductStore::Remove(const ProductRecord& record) const
 {
+    // Its record, package and transforms, and the icons of its shortcuts: every file in it.
     const TargetFolder folder = FolderOf(record.productCode);
-    RemoveTargetFile(folder, kRecordName);
-    RemoveTargetFile(folder, ProductRecord::kPackageName);
-    for (const std::string& transform : record.transforms) {
-        RemoveTargetFile(folder, transform);
+    if (const int fd = OpenTargetFolder(folder, false, nullptr); fd >= 0) {
+        std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(fd), ::closedir);
+        std::vector<std::string> names;
+        while (const dirent* entry = entries ? ::readdir(entries.get()) : nullptr) {
+            names.emplace_back(entry->d_name);
+        }
+        for (const std::string& name : names) {
+            ::unlinkat(fd, name.c_str(), 0); // a folder, "." and ".." stay
+        }
+        if (!entries) {
+            ::close(fd);
+        }
     }
     RemoveEmptyTargetFolder(folder);
+    std::vector<TargetFolder> made = record.folders;
+    std::sort(made.begin(), made.end(), [](const TargetFolder& a, const TargetFolder& b) {
+        return a.Path().size() > b.Path().size();
+    });
+    for (const TargetFolder& madeFolder : made) {
+        RemoveEmptyTargetFolder(madeFolder);
+    }
 }
 
 bool ProductStore::IsHeldElsewhere(std::string_view componentId, std::string_view productCode) const

@@ -28,6 +28,10 @@ struct ProductRecord
     int language = 0;
     std::vector<std::string> transforms; // file names in the product's folder, in order
     std::vector<InstalledComponent> components;
+    // The desktop its shortcuts went to, where maintenance finds them whoever runs it.
+    std::optional<TargetFolder> desktop;
+    // The folders its installation made, which its removal takes again when they are empty.
+    std::vector<TargetFolder> folders;
 
     static constexpr const char* kPackageName = "package.msi";
 
@@ -50,7 +54,8 @@ public:
     // Writes the record with copies of the package and the transforms (given by path).
     bool Save(const ProductRecord& record, const std::string& packagePath,
               const std::vector<std::string>& transformPaths, Journal& journal) const;
-    // Deletes the product's folder with everything in it.
+    // Deletes the product's folder with everything in it, then the folders its installation
+    // made that are left empty.
     void Remove(const ProductRecord& record) const;
 
     // True when a product other than `productCode` holds the component.

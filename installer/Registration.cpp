@@ -3,7 +3,9 @@
 #include "installer/Actions.h"
 #include "platform/RegistryStore.h"
 
+#include <algorithm>
 #include <charconv>
+#include <unistd.h>
 
 namespace installer {
 namespace {
@@ -40,6 +42,16 @@ ProductRecord RecordOf(Session& session)
         }
     } else if (session.InstalledRecord()) {
         record.components = session.InstalledRecord()->components;
+        record.folders = session.InstalledRecord()->folders;
+    }
+    if (const TargetFolder* desktop = session.Folder("DesktopFolder")) {
+        record.desktop = *desktop;
+    }
+    for (const TargetFolder& folder : session.GetJournal().CreatedFolders()) {
+        if (std::find(record.folders.begin(), record.folders.end(), folder) ==
+            record.folders.end()) {
+            record.folders.push_back(folder);
+        }
     }
     return record;
 }
@@ -66,6 +78,12 @@ int RegisterProduct(Session& session)
         store.DeleteKey(key);
         store.Save(RegistryHive::LocalMachine);
         return kResultSuccess;
+    }
+    // The product's folder first, so that the record holds it among the folders made.
+    if (const int fd = OpenTargetFolder(ProductStore::FolderOf(session.ProductCode()), true,
+                                        &session.GetJournal());
+        fd >= 0) {
+        ::close(fd);
     }
     const ProductRecord record = RecordOf(session);
     if (!session.Products().Save(record, session.Package().Path(), session.TransformPaths(),

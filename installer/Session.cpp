@@ -4,6 +4,8 @@
 #include "platform/InstallerFolders.h"
 #include "platform/SetupFolders.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <set>
 #include <unistd.h>
@@ -16,22 +18,8 @@ using msitransform::MsiValue;
 constexpr int kMaxFolderDepth = 32;
 
 // The system's folders that a package may install below, by their Directory names.
-std::optional<std::string> SystemFolder(std::string_view directory)
-{
-    if (directory == "ProgramFilesFolder") {
-        return platform::ProgramFilesFolder();
-    }
-    if (directory == "CommonAppDataFolder") {
-        return platform::CommonAppDataFolder();
-    }
-    if (directory == "ProgramMenuFolder") {
-        return platform::ProgramMenuFolder();
-    }
-    if (directory == "DesktopFolder") {
-        return platform::DesktopFolder();
-    }
-    return std::nullopt;
-}
+constexpr std::array<std::string_view, 4> kSystemFolders = {
+    "ProgramFilesFolder", "CommonAppDataFolder", "ProgramMenuFolder", "DesktopFolder"};
 
 std::string CurrentFolder()
 {
@@ -76,9 +64,10 @@ Session::Session(InstallerPackage package, std::vector<std::string> transformPat
     m_properties["Privileged"] = "1";
     m_properties["AdminUser"] = "1";
     m_properties.try_emplace("INSTALLLEVEL", "1");
-    for (const char* folder :
-         {"ProgramFilesFolder", "CommonAppDataFolder", "ProgramMenuFolder", "DesktopFolder"}) {
-        m_properties[folder] = *SystemFolder(folder) + "/";
+    for (const std::string_view folder : kSystemFolders) {
+        if (const std::optional<TargetFolder> resolved = SystemFolder(folder)) {
+            m_properties[std::string(folder)] = resolved->Path();
+        }
     }
     m_properties["OriginalDatabase"] = m_package.Path();
     m_properties["SourceDir"] = FolderOfFile(m_package.Path());
@@ -98,6 +87,31 @@ Session::Session(InstallerPackage package, std::vector<std::string> transformPat
 void Session::SetInstalledRecord(ProductRecord record)
 {
     m_installed = std::move(record);
+    if (m_installed->desktop) {
+        m_properties["DesktopFolder"] = m_installed->desktop->Path();
+    }
+}
+
+std::optional<TargetFolder> Session::SystemFolder(std::string_view directory) const
+{
+    if (directory == "ProgramFilesFolder") {
+        return TargetFolder{platform::ProgramFilesFolder(), {}, {}};
+    }
+    if (directory == "CommonAppDataFolder") {
+        return TargetFolder{platform::CommonAppDataFolder(), {}, {}};
+    }
+    if (directory == "ProgramMenuFolder") {
+        return TargetFolder{platform::ProgramMenuFolder(), {}, {}};
+    }
+    // Maintenance works on the desktop that the installation wrote to, whoever runs it.
+    if (m_installed && m_installed->desktop) {
+        return m_installed->desktop;
+    }
+    const std::optional<platform::UserDesktop> desktop = platform::DesktopFolder();
+    if (!desktop) {
+        return std::nullopt;
+    }
+    return TargetFolder{desktop->home, desktop->names, FolderOwner{desktop->uid, desktop->gid}};
 }
 
 std::string Session::Property(std::string_view name) const
@@ -163,8 +177,16 @@ ConditionResult Session::Evaluate(std::string_view condition) const
 std::optional<TargetFolder> Session::ResolveFolder(const std::string& directory, int depth,
                                                    std::string& problem)
 {
-    if (const std::optional<std::string> root = SystemFolder(directory)) {
-        return TargetFolder{*root, {}};
+    if (std::find(kSystemFolders.begin(), kSystemFolders.end(), directory) !=
+        kSystemFolders.end()) {
+        std::optional<TargetFolder> folder = SystemFolder(directory);
+        if (!folder) {
+            problem = "is the desktop of a user who cannot be found";
+        } else if (!std::all_of(folder->names.begin(), folder->names.end(), IsSafeName)) {
+            problem = "is the desktop " + folder->Path() + ", whose names are not safe names";
+            folder.reset();
+        }
+        return folder;
     }
     const std::optional<RowView> row = FindRow(Database(), "Directory", directory);
     if (!row) {
@@ -210,6 +232,14 @@ std::string Session::FolderProblem(const std::string& directory)
     Folder(directory);
     const auto found = m_folderProblems.find(directory);
     return found == m_folderProblems.end() ? std::string() : found->second;
+}
+
+bool Session::IsSystemFolder(const TargetFolder& folder)
+{
+    return std::any_of(kSystemFolders.begin(), kSystemFolders.end(), [&](std::string_view name) {
+        const TargetFolder* system = Folder(std::string(name));
+        return system != nullptr && *system == folder;
+    });
 }
 
 const ComponentState* Session::Component(const std::string& key) const

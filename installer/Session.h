@@ -91,6 +91,8 @@ public:
     bool IsCosted() const { return m_costed; }
     // The resolved folder of a Directory row; null when it has none.
     const TargetFolder* Folder(const std::string& directory);
+    // True for one of the system's folders that packages install below, which stay.
+    bool IsSystemFolder(const TargetFolder& folder);
     const std::map<std::string, ComponentState>& Components() const { return m_components; }
     const ComponentState* Component(const std::string& key) const;
     // Why a folder could not be resolved; empty when it could.
@@ -111,6 +113,7 @@ public:
 private:
     std::optional<std::string> Lookup(std::string_view name,
                                       const std::vector<std::string>& fields);
+    std::optional<TargetFolder> SystemFolder(std::string_view directory) const;
     std::optional<TargetFolder> ResolveFolder(const std::string& directory, int depth,
                                               std::string& problem);
     bool ChooseComponents();

@@ -1,11 +1,29 @@
-// CreateShortcuts and RemoveShortcuts: each shortcut a desktop entry in its folder.
+// CreateShortcuts and RemoveShortcuts: each shortcut a desktop entry in its folder, its icon a
+// picture in the product's folder of the installer's cache (as Windows Installer keeps the icons
+// of shortcuts), which goes with the product.
 #include "installer/Actions.h"
 #include "installer/DesktopEntry.h"
+
+#include <map>
 
 namespace installer {
 namespace {
 
 constexpr int kErrorCannotCreateShortcut = 1909;
+constexpr std::size_t kMaxIconBytes = 16 * 1024 * 1024;
+
+// The path of the written picture of the Icon table's row `icon`; empty when it cannot be
+// written.
+std::string WriteIcon(Session& session, const std::string& icon)
+{
+    const TargetFolder folder = ProductStore::FolderOf(session.ProductCode());
+    const auto bytes = session.Package().ReadIcon(icon, kMaxIconBytes);
+    if (!bytes || WriteTargetFile(folder, icon, bytes.Value(), 0644, session.GetJournal()) !=
+                      WriteOutcome::Written) {
+        return {};
+    }
+    return folder.Path() + icon;
+}
 
 std::string EntryName(const RowView& row)
 {
@@ -16,6 +34,7 @@ std::string EntryName(const RowView& row)
 
 int CreateShortcuts(Session& session)
 {
+    std::map<std::string, std::string> icons;
     for (const RowView& row : Rows(session.Database(), "Shortcut")) {
         const ComponentState* component = session.Component(row.Text("Component_"));
         const TargetFolder* folder =
@@ -34,8 +53,16 @@ int CreateShortcuts(Session& session)
             entry.folder.pop_back();
         }
         const std::string name = EntryName(row);
-        if (WriteTargetFile(*folder, name, entry.Text(), 0755, session.GetJournal()) !=
-            WriteOutcome::Written) {
+        if (!row.IsNull("Icon_")) {
+            const auto [icon, first] = icons.try_emplace(row.Text("Icon_"));
+            if (first) {
+                icon->second = WriteIcon(session, icon->first);
+            }
+            entry.icon = icon->second;
+        }
+        if ((!row.IsNull("Icon_") && entry.icon.empty()) ||
+            WriteTargetFile(*folder, name, entry.Text(), 0755, session.GetJournal()) !=
+                WriteOutcome::Written) {
             return session.Fail("cannot write the shortcut " + folder->Path() + name,
                                 kErrorCannotCreateShortcut, {name});
         }

@@ -204,6 +204,11 @@ std::string Values(Session& session)
         if (row.Text("Target").find('[') == std::string::npos) {
             return "the advertised shortcut " + row.Text("Shortcut") + " is not supported";
         }
+        if (!row.IsNull("Icon_") && (!IsSafeName(row.Text("Icon_")) ||
+                                     !FindRow(session.Database(), "Icon", row.Text("Icon_")))) {
+            return "the icon \"" + row.Text("Icon_") + "\" of shortcut " + row.Text("Shortcut") +
+                   " is not in the Icon table under a safe name";
+        }
         for (const char* column : {"Directory_", "WkDir"}) {
             if (!row.IsNull(column)) {
                 if (std::string problem = session.FolderProblem(row.Text(column));

@@ -31,11 +31,15 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-bool MakeRoot(const std::string& root)
+bool MakeRoot(const std::string& root, Journal* journal)
 {
     for (std::size_t slash = root.find('/', 1);; slash = root.find('/', slash + 1)) {
         const std::string part = root.substr(0, slash);
-        if (::mkdir(part.c_str(), kFolderMode) != 0 && errno != EEXIST) {
+        if (::mkdir(part.c_str(), kFolderMode) == 0) {
+            if (journal != nullptr) {
+                journal->FolderCreated(TargetFolder{part, {}, {}});
+            }
+        } else if (errno != EEXIST) {
             return false;
         }
         if (slash == std::string::npos) {
@@ -108,11 +112,12 @@ TargetFolder TargetFolder::Child(std::string name) const
 
 int OpenTargetFolder(const TargetFolder& folder, bool create, Journal* journal)
 {
-    if (folder.root.empty() || folder.root.front() != '/' || (create && !MakeRoot(folder.root))) {
+    if (folder.root.empty() || folder.root.front() != '/' ||
+        (create && !folder.owner && !MakeRoot(folder.root, journal))) {
         return -1;
     }
     int fd = ::open(folder.root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    TargetFolder reached{folder.root, {}};
+    TargetFolder reached{folder.root, {}, folder.owner};
     for (const std::string& name : folder.names) {
         if (fd < 0 || !IsSafeName(name)) {
             break;
@@ -120,10 +125,17 @@ int OpenTargetFolder(const TargetFolder& folder, bool create, Journal* journal)
         reached.names.push_back(name);
         int next = ::openat(fd, name.c_str(), kFolderFlags);
         if (next < 0 && errno == ENOENT && create) {
-            if (::mkdirat(fd, name.c_str(), kFolderMode) == 0 && journal != nullptr) {
+            const bool made = ::mkdirat(fd, name.c_str(), kFolderMode) == 0;
+            if (made && journal != nullptr) {
                 journal->FolderCreated(reached);
             }
             next = ::openat(fd, name.c_str(), kFolderFlags);
+            // A folder made in a user's home that stayed root's would lock the user out of it.
+            if (made && next >= 0 && folder.owner &&
+                ::fchown(next, folder.owner->uid, folder.owner->gid) != 0) {
+                ::close(next);
+                next = -1;
+            }
         }
         ::close(fd);
         fd = next;
@@ -210,6 +222,10 @@ bool RemoveTargetFile(const TargetFolder& folder, const std::string& name)
 
 bool RemoveEmptyTargetFolder(const TargetFolder& folder)
 {
+    if (folder.names.empty()) {
+        // rmdir removes no link that stands in the root's place.
+        return !folder.owner && (::rmdir(folder.root.c_str()) == 0 || errno == ENOENT);
+    }
     std::string name;
     const int fd = OpenParent(folder, name);
     if (fd < 0) {

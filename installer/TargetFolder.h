@@ -4,6 +4,7 @@
 // Files are written under a fresh name (O_EXCL) and renamed into place.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -17,10 +18,20 @@ class Journal;
 // entry name (no '/', '\', ':', control characters, "." or "..", at most 255 bytes).
 bool IsSafeName(std::string_view name);
 
+struct FolderOwner
+{
+    uid_t uid = 0;
+    gid_t gid = 0;
+    bool operator==(const FolderOwner&) const = default;
+};
+
 struct TargetFolder
 {
     std::string root;               // absolute, without a trailing '/'
     std::vector<std::string> names; // each IsSafeName
+    // Set for a folder in a user's home (the root): the home is never made, and what is made
+    // below it becomes the user's.
+    std::optional<FolderOwner> owner;
 
     // The folder's path with a trailing '/', as the installer's folder properties hold it.
     std::string Path() const;
@@ -36,7 +47,8 @@ enum class EntryKind
 };
 
 // The folder's descriptor (close it), or -1. With `create`, missing folders are made (mode
-// 0755), the root with its parents as well; those below the root are told to `journal`.
+// 0755), the root with its parents as well unless the folder has an owner; each one made is told
+// to `journal`.
 int OpenTargetFolder(const TargetFolder& folder, bool create, Journal* journal);
 
 EntryKind KindOf(const TargetFolder& folder, const std::string& name);
@@ -55,7 +67,7 @@ WriteOutcome WriteTargetFile(const TargetFolder& folder, const std::string& name
 
 // Deletes the file or link `name`; true when it is gone.
 bool RemoveTargetFile(const TargetFolder& folder, const std::string& name);
-// Removes the folder when it is empty; true when it is gone.
+// Removes the folder when it is empty, a root too (never a user's home); true when it is gone.
 bool RemoveEmptyTargetFolder(const TargetFolder& folder);
 
 } // namespace installer

@@ -1,33 +1,131 @@
 #include "platform/InstallerFolders.h"
 
 #include "platform/SetupFolders.h"
+#include "platform/UserAccount.h"
 
-#include <cstdlib>
-#include <pwd.h>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
+namespace {
+
+constexpr std::size_t kMaxUserDirsBytes = 64 * 1024;
+
+// A small file of the user's: never a pipe or a device that could block or never end.
+std::string ReadUserFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {};
+    }
+    struct stat info = {};
+    std::string text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+        static_cast<std::size_t>(info.st_size) <= kMaxUserDirsBytes) {
+        text.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
+            if (got <= 0 && !(got < 0 && errno == EINTR)) {
+                break;
+            }
+            done += got > 0 ? static_cast<std::size_t>(got) : 0;
+        }
+        text.resize(done);
+    }
+    ::close(fd);
+    return text;
+}
+
+// XDG_DESKTOP_DIR of a user-dirs.dirs text as a path below `home` ("" for the home itself);
+// nothing when the last setting does not lie in the home. A desktop elsewhere is not followed:
+// the installer runs as root and the file is the user's.
+std::optional<std::string> DesktopBelowHome(std::string_view text, const std::string& home)
+{
+    std::optional<std::string> found;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        auto skipBlanks = [&] {
+            while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+                line.remove_prefix(1);
+            }
+        };
+        skipBlanks();
+        if (!line.starts_with("XDG_DESKTOP_DIR")) {
+            continue;
+        }
+        line.remove_prefix(15);
+        skipBlanks();
+        if (!line.starts_with('=')) {
+            continue;
+        }
+        line.remove_prefix(1);
+        skipBlanks();
+        if (!line.starts_with('"')) {
+            continue;
+        }
+        std::string value;
+        bool closed = false;
+        for (std::size_t i = 1; i < line.size() && !closed; ++i) {
+            if (line[i] == '\\' && i + 1 < line.size()) {
+                value += line[++i];
+            } else if (line[i] == '"') {
+                closed = true;
+            } else {
+                value += line[i];
+            }
+        }
+        if (!closed) {
+            continue;
+        }
+        if (value == "$HOME" || value.starts_with("$HOME/")) {
+            found = value.substr(5);
+        } else if (value == home || value.starts_with(home + "/")) {
+            found = value.substr(home.size());
+        } else {
+            found.reset();
+        }
+    }
+    return found;
+}
+
+} // namespace
 
 std::string ProgramMenuFolder()
 {
     return RootPrefix() + "/usr/local/share/applications";
 }
 
-std::string DesktopFolder()
+std::optional<UserDesktop> DesktopFolder()
 {
-    std::string home;
-    if (const char* variable = std::getenv("HOME"); variable != nullptr && *variable == '/') {
-        home = variable;
-    } else if (const passwd* entry = ::getpwuid(::getuid());
-               entry != nullptr && entry->pw_dir != nullptr && *entry->pw_dir == '/') {
-        home = entry->pw_dir;
-    } else {
-        home = "/root";
+    const std::optional<UserAccount> user = InvokingUser();
+    if (!user) {
+        return std::nullopt;
     }
-    while (home.size() > 1 && home.back() == '/') {
-        home.pop_back();
+    UserDesktop desktop{RootPrefix() + user->home, {}, user->uid, user->gid};
+    const std::string below =
+        DesktopBelowHome(ReadUserFile(desktop.home + "/.config/user-dirs.dirs"), user->home)
+            .value_or("/Desktop");
+    std::size_t start = 0;
+    while (start < below.size()) {
+        const std::size_t slash = std::min(below.find('/', start), below.size());
+        const std::string name = below.substr(start, slash - start);
+        if (name == "..") {
+            desktop.names = {"Desktop"};
+            break;
+        }
+        if (!name.empty() && name != ".") {
+            desktop.names.push_back(name);
+        }
+        start = slash + 1;
     }
-    return RootPrefix() + (home == "/" ? std::string() : home) + "/Desktop";
+    return desktop;
 }
 
 std::string InstallerCacheFolder()

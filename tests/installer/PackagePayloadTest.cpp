@@ -1,6 +1,6 @@
 // Why: the package's cabinet is the only way the program and its libraries reach a machine;
-// msiextract must give back every payload file byte for byte, and an executable must keep its
-// mode on the way.
+// msiextract must give back every payload file byte for byte, stripped of what only a debugger
+// reads, and an executable must keep its mode on the way.
 #include "msipackage/CabinetModes.h"
 #include "tests/ScratchFolder.h"
 #include "tests/installer/InstallerFixtures.h"
@@ -38,6 +38,19 @@ TEST(PackagePayloadTest, ExtractsEveryPayloadFileByteForByte)
         EXPECT_TRUE(ReadBytes(installed / name) == payload) << name << " differs from the payload";
     }
     EXPECT_EQ(ReadBytes(installed / "PYRN.ini"), "[PrintImage]\r\nWidth=500\r\nHeight=700\r\n");
+
+    // Debug information and symbol tables stay in the build tree.
+    for (const std::string& name : expected) {
+        if (ReadBytes(installed / name).starts_with("\177ELF")) {
+            const ToolRun sections = RunTool(
+                "readelf", {"-S", "-W", QString::fromStdString((installed / name).string())});
+            ASSERT_EQ(sections.exitCode, 0) << name;
+            EXPECT_FALSE(sections.output.contains(".debug_"))
+                << name << " carries debug information";
+            EXPECT_FALSE(sections.output.contains(".symtab"))
+                << name << " carries its symbol table";
+        }
+    }
 }
 
 // Windows ignores the cabinet's "execute" attribute; our installer makes such files 0755.

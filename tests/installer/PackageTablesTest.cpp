@@ -56,7 +56,7 @@ TEST(PackageTablesTest, PropertiesHoldTheirValues)
         {"ProductLanguage", "1033"},
         {"ALLUSERS", "1"},
         {"ARPNOMODIFY", "1"},
-        {"ARPPRODUCTICON", "PYRNIcon"},
+        {"ARPPRODUCTICON", "PYRNIcon.png"},
         {"REBOOT", "Suppress"},
         {"MANUFACTUREDIRNAME", "TARV"},
         {"MANUALINSTALLFILENAME", "xxx"},
@@ -74,7 +74,13 @@ TEST(PackageTablesTest, PropertiesHoldTheirValues)
     EXPECT_TRUE(std::regex_match(Package().Property("ProductCode").value_or(""), guid));
     EXPECT_TRUE(std::regex_match(Package().Property("UpgradeCode").value_or(""), guid));
     EXPECT_NE(Package().Property("ProductCode"), Package().Property("UpgradeCode"));
-    EXPECT_TRUE(Table("Icon").FindRow({MsiValue::Str("PYRNIcon")}));
+    // The viewer's own icon as a picture a desktop shows, not the whole program.
+    EXPECT_EQ(Rows("Icon", {"Name"}), std::set<std::string>{"PYRNIcon.png"});
+    const ToolRun icon =
+        RunTool("msiinfo", {"extract", QString::fromStdString(PackagePath()), "Icon.PYRNIcon.png"});
+    EXPECT_EQ(icon.exitCode, 0) << icon.errors.toStdString();
+    EXPECT_TRUE(icon.output.toStdString() == ReadBytes(std::string(PYRN_VIEWER_ICON)))
+        << "the Icon row does not hold the viewer's icon 320";
     EXPECT_EQ(Package().Summary().templateText, "Intel;1033");
 }
 
@@ -170,9 +176,9 @@ TEST(PackageTablesTest, ShortcutsStartTheViewerInItsFolder)
         Rows("Shortcut", {"Shortcut", "Directory_", "Name", "Target", "Icon_", "WkDir"}),
         (std::set<std::string>{
             "DesktopShortcut | DesktopFolder | TARV Post Log Viewer | [INSTALLLOCATION]PYRN | "
-            "PYRNIcon | INSTALLLOCATION",
+            "PYRNIcon.png | INSTALLLOCATION",
             "StartMenuShortcut | ProgramMenuDir | TARV Post Log Viewer | "
-            "[INSTALLLOCATION]PYRN | PYRNIcon | INSTALLLOCATION",
+            "[INSTALLLOCATION]PYRN | PYRNIcon.png | INSTALLLOCATION",
         }));
 }
 

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,7 +21,47 @@ QProcessEnvironment WithDrivers(QProcessEnvironment environment, const QString& 
                        QStringLiteral(PYRN_SCREENSHOT_DIR "/msiexec/") + screenshots);
     environment.remove("INSTALLER_DRIVER_CHOICE");
     environment.remove("INSTALLER_DRIVER_PROGRESS");
+    // Whoever runs the suite through sudo or pkexec: setup runs here as root itself.
+    environment.remove("SUDO_USER");
+    environment.remove("PKEXEC_UID");
     return environment;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+void MakeUsersMachine(const SetupMachine& machine)
+{
+    const QString root = machine.Prefix();
+    for (const char* folder :
+         {"/etc", "/opt", "/var/opt", "/var/lib", "/usr/local/share", "/run", "/root"}) {
+        ASSERT_TRUE(QDir().mkpath(root + folder));
+    }
+    WriteFile(root + "/etc/passwd", QStringLiteral("root:x:0:0:root:/root:/bin/bash\n"
+                                                   "alice:x:%1:%1:Alice:/home/alice:/bin/bash\n"
+                                                   "bob:x:%2:%2:Bob:/home/bob/:/bin/bash\n")
+                                        .arg(kAlice)
+                                        .arg(kBob)
+                                        .toUtf8());
+    ASSERT_TRUE(QDir().mkpath(root + "/home/alice"));
+    ASSERT_TRUE(QDir().mkpath(root + "/home/bob/.config"));
+    ASSERT_TRUE(QDir().mkpath(root + "/home/bob/Schreibtisch"));
+    WriteFile(root + "/home/bob/.config/user-dirs.dirs",
+              "# written by xdg-user-dirs-update\n"
+              "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+              "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    for (const auto& [home, user] : {std::pair{"/home/alice", kAlice}, {"/home/bob", kBob}}) {
+        QDirIterator paths(root + home, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                           QDirIterator::Subdirectories);
+        ASSERT_EQ(::chown((root + home).toUtf8().constData(), user, user), 0);
+        while (paths.hasNext()) {
+            ASSERT_EQ(::chown(paths.next().toUtf8().constData(), user, user), 0);
+        }
+    }
 }
 
 } // namespace
@@ -38,6 +80,7 @@ InstallerRunner::InstallerRunner(const SetupMachine& machine, const QString& scr
     : m_machine(machine), m_setup(machine)
 {
     m_setup.Environment() = WithDrivers(m_setup.Environment(), screenshots);
+    MakeUsersMachine(machine);
 }
 
 SetupRun InstallerRunner::Setup(const QString& locale, const QString& choice)
@@ -127,6 +170,36 @@ QString InstallFolder(const SetupMachine& machine)
 QStringList InstalledFiles(const SetupMachine& machine)
 {
     return QDir(InstallFolder(machine)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QStringList Folders(const SetupMachine& machine)
+{
+    QStringList folders;
+    QDirIterator paths(machine.Prefix(), QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                       QDirIterator::Subdirectories);
+    while (paths.hasNext()) {
+        folders.append(paths.next().mid(machine.Prefix().size()));
+    }
+    folders.sort();
+    return folders;
+}
+
+QStringList ForeignFoldersInHomes(const SetupMachine& machine)
+{
+    QStringList foreign;
+    const QString homes = machine.Prefix() + "/home/";
+    for (const QString& user : QDir(homes).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QFileInfo home(homes + user);
+        QDirIterator paths(home.filePath(), QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                           QDirIterator::Subdirectories);
+        while (paths.hasNext()) {
+            const QFileInfo folder(paths.next());
+            if (folder.ownerId() != home.ownerId() || folder.groupId() != home.groupId()) {
+                foreign.append(folder.filePath().mid(machine.Prefix().size()));
+            }
+        }
+    }
+    return foreign;
 }
 
 QStringList ProductLeftovers(const SetupMachine& machine)

@@ -13,6 +13,11 @@
 
 inline const QString kGermanLanguageRow = QStringLiteral("4");
 
+// The scratch machine's users besides root (ids that no real account needs): alice has no
+// desktop folder yet; bob's user folders put his desktop at ~/Schreibtisch, which he has.
+inline constexpr unsigned kAlice = 54321;
+inline constexpr unsigned kBob = 54322;
+
 // The built package and its transform files.
 QString BuiltPackage();
 QString BuiltTransform(int resource);
@@ -28,7 +33,9 @@ struct ProgramRun
 class InstallerRunner
 {
 public:
-    // Screenshots of every window go to build/<preset>/screenshots/msiexec/<screenshots>/.
+    // Gives the machine the folders of a Debian system, a user database of its own with root,
+    // alice and bob, and their homes. Screenshots of every window go to
+    // build/<preset>/screenshots/msiexec/<screenshots>/.
     InstallerRunner(const SetupMachine& machine, const QString& screenshots);
 
     QProcessEnvironment& Environment() { return m_setup.Environment(); }
@@ -61,6 +68,11 @@ bool RegistryKeyExists(const SetupMachine& machine, const QString& key);
 // The install folder of the viewer, and the names of the files in it.
 QString InstallFolder(const SetupMachine& machine);
 QStringList InstalledFiles(const SetupMachine& machine);
+
+// The folders under the machine's root, each as its path below the root.
+QStringList Folders(const SetupMachine& machine);
+// The folders in the users' homes that are not their user's.
+QStringList ForeignFoldersInHomes(const SetupMachine& machine);
 
 // Every path under the machine's root that belongs to the product ("TARV", a product code, a
 // registry key), and every key still in either registry hive: empty after a full removal.

@@ -4,6 +4,7 @@
 #include "tests/installer/msiexec/InstallerTestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -24,9 +25,10 @@ QString MenuEntry(const SetupMachine& machine)
     return machine.Prefix() + "/usr/local/share/applications/TARV/TARV Post Log Viewer.desktop";
 }
 
+// Root's own desktop: setup runs as root without sudo here.
 QString DesktopEntry(const SetupMachine& machine)
 {
-    return machine.Prefix() + machine.Home() + "/Desktop/TARV Post Log Viewer.desktop";
+    return machine.Prefix() + "/root/Desktop/TARV Post Log Viewer.desktop";
 }
 
 // The value of `key` in a desktop entry.
@@ -96,6 +98,11 @@ TEST(SetupInstallTest, GermanInstallGivesTheGermanViewerItsValuesAndShortcuts)
         EXPECT_EQ(EntryValue(entry, "Name"), kCaption);
         EXPECT_EQ(EntryValue(entry, "Exec"), "\"" + InstallFolder(machine) + "/PYRN\"");
         EXPECT_EQ(EntryValue(entry, "Path"), InstallFolder(machine));
+        QFile icon(EntryValue(entry, "Icon"));
+        ASSERT_TRUE(icon.open(QIODevice::ReadOnly)) << icon.fileName().toStdString();
+        QFile picture(PYRN_VIEWER_ICON);
+        ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(icon.readAll() == picture.readAll()) << "the icon is not the viewer's own";
     }
 
     // Started as its shortcut starts it, the viewer asks for a log in German.
@@ -127,7 +134,7 @@ TEST(SetupInstallTest, EachLanguageInstallsItsOwnLibraryAndNames)
         EXPECT_EQ(InstalledFiles(machine),
                   (QStringList{"PYRN", "PYRN.ini", c.library, "lib7-zip32.so"}));
         EXPECT_EQ(ProductValue(machine, "Language"), RegistryValue::Dword(c.language));
-        const QString entry = machine.Prefix() + machine.Home() + "/Desktop/" + c.name + ".desktop";
+        const QString entry = machine.Prefix() + "/root/Desktop/" + c.name + ".desktop";
         EXPECT_EQ(EntryValue(entry, "Name"), c.name);
     }
 }
@@ -161,6 +168,10 @@ TEST(SetupInstallTest, RemoveLeavesNothingOfTheProductAndSetupFinishesItsLeftove
 {
     SetupMachine machine("msiexec_remove");
     InstallerRunner runner(machine, "remove");
+    // The folders that the installation made go again; the registry store stays.
+    QStringList folders = Folders(machine);
+    folders.append("/var/lib/tarv-registry");
+    folders.sort();
     InstallGerman(machine, runner);
     ASSERT_FALSE(ProductLeftovers(machine).isEmpty());
 
@@ -171,6 +182,77 @@ TEST(SetupInstallTest, RemoveLeavesNothingOfTheProductAndSetupFinishesItsLeftove
     const QStringList log = machine.LogMessages();
     EXPECT_TRUE(log.contains("ExecuteMaintenance result:0")) << log.join('\n').toStdString();
     EXPECT_EQ(ProductLeftovers(machine), QStringList());
+    EXPECT_EQ(Folders(machine), folders);
+}
+
+// The desktop is that of the user who started setup, found through sudo or pkexec and that
+// user's own folders, never through HOME; repair and removal act where the installation wrote,
+// whoever runs them and whatever HOME is then.
+TEST(SetupInstallTest, DesktopShortcutFollowsTheStartingUserAndMaintenanceFindsItThere)
+{
+    const struct
+    {
+        const char* name;
+        QStringList install;     // environment of the installing setup
+        QString desktop;         // below the root
+        unsigned owner;          // of the desktop folder
+        QStringList maintenance; // environment of the repair and the removal
+    } cases[] = {
+        {"root", {"HOME=/tmp"}, "/root/Desktop", 0, {"HOME=/var/tmp"}},
+        {"sudo",
+         {"SUDO_USER=alice", "HOME=/root"},
+         "/home/alice/Desktop",
+         kAlice,
+         {"SUDO_USER=bob", "HOME=/home/bob"}},
+        {"pkexec",
+         {"PKEXEC_UID=54322"},
+         "/home/bob/Schreibtisch",
+         kBob,
+         {"PKEXEC_UID=54321", "HOME=/home/alice"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetupMachine machine("msiexec_desktop");
+        InstallerRunner runner(machine, QString("desktop-") + c.name);
+        QStringList folders = Folders(machine);
+        folders.append("/var/lib/tarv-registry");
+        folders.sort();
+        const QString entry = machine.Prefix() + c.desktop + "/TARV Post Log Viewer.desktop";
+        auto run = [&](const QStringList& environment, const QString& choice) {
+            for (const char* name : {"HOME", "SUDO_USER", "PKEXEC_UID"}) {
+                runner.Environment().remove(name);
+            }
+            for (const QString& variable : environment) {
+                runner.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
+            }
+            ASSERT_TRUE(runner.Setup("de_DE.UTF-8", choice).finished);
+        };
+
+        run(c.install, "cancel");
+        ASSERT_TRUE(machine.LogMessages().contains("result:0"));
+        EXPECT_TRUE(QFileInfo::exists(entry));
+        EXPECT_EQ(QFileInfo(machine.Prefix() + c.desktop).ownerId(), c.owner);
+        EXPECT_EQ(ForeignFoldersInHomes(machine), QStringList());
+
+        ASSERT_TRUE(QFile::remove(entry));
+        run(c.maintenance, "repair");
+        EXPECT_TRUE(machine.LogMessages().contains("ExecuteMaintenance result:0"));
+        EXPECT_TRUE(QFileInfo::exists(entry));
+        QStringList entries;
+        QDirIterator paths(machine.Prefix(), {"*.desktop"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (paths.hasNext()) {
+            entries.append(paths.next());
+        }
+        entries.sort();
+        QStringList expected{entry, MenuEntry(machine)};
+        expected.sort();
+        EXPECT_EQ(entries, expected);
+
+        run(c.maintenance, "remove");
+        EXPECT_EQ(ProductLeftovers(machine), QStringList());
+        EXPECT_EQ(Folders(machine), folders);
+    }
 }
 
 TEST(SetupInstallTest, NewerVersionInstalledFirstStopsWithTheTranslatedDowngradeMessage)
