@@ -70,6 +70,13 @@ void CleanupTempFolders(const QString& keep)
         if (!kept.empty() && folder == kept) {
             continue;
         }
+        // A link goes itself; what it leads to is never touched (the tree removal leaves
+        // a path through a link alone).
+        std::error_code error;
+        if (std::filesystem::is_symlink(folder, error)) {
+            std::filesystem::remove(folder, error);
+            continue;
+        }
         bool failed = false; // a folder that stays is left for a later run
         DeleteFolderTree(folder, std::string(), failed);
     }
