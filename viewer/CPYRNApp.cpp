@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QSettings>
 #include <QTimer>
 #include <filesystem>
@@ -179,12 +180,14 @@ bool CPYRNApp::CreateFrameAndViews(const QStringList& arguments)
     m_pMainFrame->AddView(jobResult);
     m_pDocument->SetView(ViewSlot::JobResult, jobResult);
 
-    // The command line: an archive to open, before the other two views exist.
+    // The command line: an archive to open, before the other two views exist. Named as the
+    // user typed it, it is made absolute first: the page-image stream is looked for in the
+    // archive's own folder.
     if (arguments.isEmpty()) {
         if (!m_pDocument->OnNewDocument()) {
             return false;
         }
-    } else if (!m_pDocument->OnOpenDocument(arguments.front())) {
+    } else if (!m_pDocument->OnOpenDocument(QDir::current().absoluteFilePath(arguments.front()))) {
         return false;
     }
     jobResult->OnInitialUpdate();
