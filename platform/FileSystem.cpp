@@ -53,13 +53,19 @@ bool ReplaceFile(const std::string& path, const std::function<bool(std::FILE*)>&
             }
             target = resolved;
         }
-        if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        // Read-only is the owner's bit, which binds root too; access() would let root pass.
+        if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(target) ||
             ::access(target.c_str(), W_OK) != 0) {
             return false;
         }
         mode = info.st_mode & 07777;
     }
-    std::string temporary = target + ".XXXXXX";
+    // A short name of its own in the same folder: the target's name plus a suffix could pass
+    // the longest name the file system allows.
+    const std::size_t slash = target.rfind('/');
+    std::string temporary =
+        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+        ".replace-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         return false;

@@ -26,10 +26,11 @@ bool SetReadOnly(const std::string& path, bool readOnly);
 
 bool RemoveEmptyFolder(const std::string& path);
 
-// Writes `path` through `write` into a temporary file beside it, which takes the path's place
-// only when every byte reached the disk: a failed write leaves what was there before. A link
-// is written through; a file that exists keeps its permissions and is refused when its owner
-// may not write it; a new one gets 0644.
+// Writes `path` through `write` into a temporary file beside it (a short name of its own, so
+// that any name the folder allows can be replaced), which takes the path's place only when
+// every byte reached the disk: a failed write leaves what was there before. A link is written
+// through; a file that exists keeps its permissions and is refused when its owner may not
+// write it (root too) or the caller may not; a new one gets 0644.
 bool ReplaceFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
 bool ReplaceFile(const std::string& path, std::string_view bytes);
 

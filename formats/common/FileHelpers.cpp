@@ -24,7 +24,11 @@ std::string ChildPath(std::string_view folder, std::string_view name)
 {
     std::string path;
     path.reserve(folder.size() + 1 + name.size());
-    path.append(folder).append("/").append(name);
+    path.append(folder);
+    if (folder.empty() || folder.back() != '/') {
+        path.append("/"); // "/" has its own
+    }
+    path.append(name);
     return path;
 }
 

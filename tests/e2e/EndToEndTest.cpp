@@ -6,11 +6,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRect>
 #include <QSet>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -23,6 +26,19 @@ const QString kMailDetailTitle = QStringLiteral("Mail Making Result Detail - TAR
 const QString kList = QStringLiteral("main/LetterListView/control315");
 const QString kSheets = QStringLiteral("main/DetailLetterView/control315");
 const QString kPane = QStringLiteral("main/control318");
+
+// Files a test puts outside its scratch folder, removed however the test ends.
+struct PlacedFiles
+{
+    std::vector<fs::path> paths;
+    ~PlacedFiles()
+    {
+        std::error_code ignored;
+        for (const fs::path& path : paths) {
+            fs::remove(path, ignored);
+        }
+    }
+};
 
 class EndToEndTest : public ::testing::Test
 {
@@ -52,6 +68,24 @@ protected:
     static bool RowsAre(const QStringList& answer, int rows)
     {
         return answer.value(0).toInt() == rows;
+    }
+
+    // The place and size that a "find" answer reports.
+    static QRect Area(const QString& found)
+    {
+        const QStringList fields = found.split(' ');
+        const qsizetype at = fields.size() - 4;
+        return at < 0 ? QRect()
+                      : QRect(fields[at].toInt(), fields[at + 1].toInt(), fields[at + 2].toInt(),
+                              fields[at + 3].toInt());
+    }
+
+    static std::string Bytes(const std::string& path)
+    {
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
     }
 
     ScratchFolder m_scratch{"EndToEnd"};
@@ -168,7 +202,35 @@ TEST_F(EndToEndTest, SampleJobThroughEveryViewToThePageWindowAndOut)
     }));
     EXPECT_EQ(viewer.Ask("children\t" + kPane + "\t@CThumbButton").size(), pages.size());
     EXPECT_FALSE(viewer.Errors().contains("(0500")) << viewer.Errors().toStdString();
+    // A run with thumbnails prints no warning of Qt's about the pane.
+    EXPECT_FALSE(viewer.Errors().contains("QWidget::")) << viewer.Errors().toStdString();
     Screenshot(viewer, "4-MailDetail");
+
+    // The pane keeps the width the user drags it to, also after the list and back to the mail.
+    const QRect frameArea = Area(viewer.AskOne("find\tmain"));
+    const QRect viewsArea = Area(viewer.AskOne("find\tmain/@QStackedWidget"));
+    const QRect paneArea = Area(viewer.AskOne("find\t" + kPane));
+    const int separator = (viewsArea.right() + 1 + paneArea.left()) / 2 - frameArea.left();
+    const int height = paneArea.center().y() - frameArea.top();
+    viewer.Ask(QStringLiteral("drag\tmain\t%1\t%2\t%3\t%2")
+                   .arg(separator)
+                   .arg(height)
+                   .arg(separator - (700 - paneArea.width())));
+    ASSERT_TRUE(viewer.AskUntil("find\t" + kPane, [](const QStringList& answer) {
+        return Area(answer.value(0)).width() == 700;
+    }));
+    viewer.Ask("key\tmain\tCtrl+Down");
+    ASSERT_TRUE(viewer.AskUntil(
+        "text\tmain", [](const QStringList& answer) { return answer.value(0) == kMailListTitle; }));
+    viewer.Ask("key\tmain\tCtrl+Up");
+    ASSERT_TRUE(viewer.AskUntil("text\tmain", [](const QStringList& answer) {
+        return answer.value(0) == kMailDetailTitle;
+    }));
+    ASSERT_TRUE(viewer.AskUntil("find\tmain", [](const QStringList& answer) {
+        return answer.value(0).contains("enabled=1");
+    }));
+    EXPECT_EQ(Area(viewer.AskOne("find\t" + kPane)).width(), 700);
+    EXPECT_EQ(viewer.Ask("children\t" + kPane + "\t@CThumbButton").size(), pages.size());
 
     // A double click on a thumbnail opens its page in the page window instead of the main one.
     viewer.Ask("dblclick\t" + kPane + "/@CThumbButton");
@@ -212,22 +274,70 @@ TEST_F(EndToEndTest, SampleJobThroughEveryViewToThePageWindowAndOut)
     EXPECT_FALSE(viewer.Errors().contains("(0500")) << viewer.Errors().toStdString();
 }
 
-TEST_F(EndToEndTest, ArchiveNamedOnTheCommandLineFillsEveryView)
+TEST_F(EndToEndTest, ArchiveNamedOnTheCommandLineFindsItsPageImagesAndFillsEveryView)
 {
-    // The archive is opened before the mail list and the mail detail exist; they must still
-    // show it when the user gets to them.
-    ViewerSession viewer(m_scratch);
-    ASSERT_TRUE(viewer.Start({Job("SampleJob.zip")}));
-    EXPECT_EQ(viewer.AskOne("text\tmain/form312/control1015"), "SampleJob");
-    viewer.Ask("key\tmain\tCtrl+Up");
-    ASSERT_TRUE(viewer.AskUntil(
-        "text\tmain", [](const QStringList& answer) { return answer.value(0) == kMailListTitle; }));
-    EXPECT_EQ(viewer.AskOne("rows\t" + kList).toInt(), 12);
-    viewer.Ask("key\tmain\tCtrl+Up");
-    ASSERT_TRUE(viewer.AskUntil("text\tmain", [](const QStringList& answer) {
-        return answer.value(0) == kMailDetailTitle;
-    }));
-    EXPECT_GT(viewer.AskOne("rows\t" + kSheets).toInt(), 0);
+    // The name reaches the viewer as the user typed it: a full path, a bare name in the current
+    // folder, or an archive directly under "/". The page-image stream beside the archive is
+    // found and its index written there. The archive is opened before the mail list and the
+    // mail detail exist; they must still show it.
+    struct Naming
+    {
+        std::string folder; // empty: the viewer's current folder, the archive named bare
+        std::string name;
+    };
+    const Naming namings[] = {
+        {m_scratch.MakeFolder("full"), "SampleJob"},
+        {std::string(), "SampleJob"},
+        {"/", "PYRN-e2e-" + std::to_string(::getpid())},
+    };
+    for (const Naming& naming : namings) {
+        SCOPED_TRACE(naming.folder + " " + naming.name);
+        ViewerSession viewer(m_scratch, "EN", QStringLiteral("viewer%1").arg(&naming - namings));
+        const bool bare = naming.folder.empty();
+        const fs::path folder = bare ? viewer.CurrentFolder() : naming.folder;
+        const fs::path archive = folder / (naming.name + ".zip");
+        const fs::path index = folder / "SampleJob.adr"; // named after the log
+        PlacedFiles placed;
+        if (folder == "/") {
+            // Only where the root may be written and holds no other stream to choose from.
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(folder, error)) {
+                if (entry.path().extension() == ".prn") {
+                    GTEST_SKIP() << "the root holds a page-image stream: " << entry.path();
+                }
+            }
+            if (!fs::exists(index)) {
+                placed.paths.push_back(index);
+            }
+            placed.paths.push_back(archive);
+            if (!fs::copy_file(fs::path(PYRN_SAMPLE_DIR) / "SampleJob.zip", archive, error)) {
+                GTEST_SKIP() << "the root cannot be written: " << error.message();
+            }
+        } else {
+            fs::copy_file(fs::path(PYRN_SAMPLE_DIR) / "SampleJob.zip", archive);
+        }
+        placed.paths.push_back(folder / (naming.name + ".prn"));
+        fs::copy_file(fs::path(PYRN_SAMPLE_DIR) / "SampleJob.prn", placed.paths.back());
+
+        ASSERT_TRUE(viewer.Start(
+            {QString::fromStdString(bare ? archive.filename().string() : archive.string())}));
+        EXPECT_EQ(viewer.AskOne("text\tmain/form312/control1015"),
+                  QString::fromStdString(naming.name));
+        EXPECT_EQ(viewer.AskOne("text\tmain/form312/control1017"), "ON (Image+Log)");
+        EXPECT_TRUE(fs::exists(index));
+        viewer.Ask("key\tmain\tCtrl+Up");
+        ASSERT_TRUE(viewer.AskUntil("text\tmain", [](const QStringList& answer) {
+            return answer.value(0) == kMailListTitle;
+        }));
+        EXPECT_EQ(viewer.AskOne("rows\t" + kList).toInt(), 12);
+        viewer.Ask("key\tmain\tCtrl+Up");
+        ASSERT_TRUE(viewer.AskUntil("text\tmain", [](const QStringList& answer) {
+            return answer.value(0) == kMailDetailTitle;
+        }));
+        EXPECT_GT(viewer.AskOne("rows\t" + kSheets).toInt(), 0);
+        ASSERT_TRUE(viewer.AskUntil("children\t" + kPane + "\t@CThumbButton",
+                                    [](const QStringList& answer) { return !answer.isEmpty(); }));
+    }
 }
 
 TEST_F(EndToEndTest, CsvSaveWritesTheLogsDataLinesWithCrLfBetweenThem)
@@ -258,23 +368,41 @@ TEST_F(EndToEndTest, CsvSaveWritesTheLogsDataLinesWithCrLfBetweenThem)
     }
     ASSERT_FALSE(expected.empty());
 
-    const std::string target = m_scratch / "export/mine.csv";
-    fs::create_directories(fs::path(target).parent_path());
-    viewer.Ask("trigger\tcommand134");
-    ASSERT_FALSE(viewer.WaitForEvent("shown QFileDialog").isEmpty());
-    viewer.Ask("choose\t" + QString::fromStdString(target));
-    // The export writes the file in one call on the viewer's only thread: once the file is
-    // there, the next answer comes after the export has ended.
-    ASSERT_TRUE(
-        viewer.AskUntil("windows", [&target](const QStringList&) { return fs::exists(target); }));
-    viewer.Ask("windows");
-
-    std::ifstream written(target, std::ios::binary);
-    ASSERT_TRUE(written.is_open()) << viewer.Errors().toStdString();
-    std::stringstream bytes;
-    bytes << written.rdbuf();
-    EXPECT_EQ(bytes.str(), expected) << viewer.Errors().toStdString();
-    EXPECT_FALSE(viewer.Errors().contains("(04001)"));
+    // Targets: a new file, one of the longest name Linux allows, and a read-only file that the
+    // user agrees to replace, which is refused and stays as it was (also for root).
+    const std::string folder = m_scratch.MakeFolder("export");
+    const std::string readOnly = folder + "/read-only.csv";
+    std::ofstream(readOnly) << "mine";
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
+    struct Save
+    {
+        std::string target;
+        bool written;
+    };
+    for (const Save& save :
+         {Save{folder + "/mine.csv", true},
+          Save{folder + "/" + std::string(251, 'n') + ".csv", true}, Save{readOnly, false}}) {
+        SCOPED_TRACE(save.target);
+        const std::string before = Bytes(save.target);
+        const auto refusals = [&viewer] { return viewer.Errors().count("(04001)"); };
+        const qsizetype refusedBefore = refusals();
+        viewer.Ask("trigger\tcommand134");
+        ASSERT_FALSE(viewer.WaitForEvent("shown QFileDialog").isEmpty());
+        viewer.Ask("choose\t" + QString::fromStdString(save.target));
+        if (fs::exists(save.target)) {
+            ASSERT_FALSE(viewer.WaitForEvent("shown QMessageBox").isEmpty());
+            ASSERT_EQ(viewer.AskOne("text\tmodal/@QPushButton"), "&Yes");
+            viewer.Ask("click\tmodal/@QPushButton");
+        }
+        // The export writes the file (renamed into place whole) or refuses it in one call on
+        // the viewer's only thread.
+        ASSERT_TRUE(viewer.AskUntil("windows", [&](const QStringList&) {
+            return refusals() > refusedBefore || Bytes(save.target) != before;
+        }));
+        EXPECT_EQ(Bytes(save.target), save.written ? expected : before);
+        EXPECT_EQ(refusals() > refusedBefore, !save.written) << viewer.Errors().toStdString();
+    }
+    EXPECT_EQ(fs::status(readOnly).permissions(), fs::perms::owner_read | fs::perms::group_read);
 }
 
 TEST_F(EndToEndTest, ProtectedArchiveRefusesAWrongPasswordAndOpensWithTheRightOne)

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -72,9 +73,14 @@ int CMainFrame::OnCreate()
 
     // The thumbnail pane: no caption, docked right, hidden until the detail view asks for it.
     m_wndFlowBar = new CFlowBar(this);
-    m_wndFlowBar->setTitleBarWidget(new QWidget(m_wndFlowBar));
+    // An empty title bar: its empty layout gives it no height (a bare widget's size hint of -1
+    // would make the pane's minimum height negative).
+    auto* noCaption = new QWidget(m_wndFlowBar);
+    (new QHBoxLayout(noCaption))->setContentsMargins(0, 0, 0, 0);
+    m_wndFlowBar->setTitleBarWidget(noCaption);
     m_wndFlowBar->setAllowedAreas(Qt::RightDockWidgetArea);
     addDockWidget(Qt::RightDockWidgetArea, m_wndFlowBar);
+    resizeDocks({m_wndFlowBar}, {CFlowBar::kPaneWidth}, Qt::Horizontal);
     m_wndFlowBar->hide();
     // A double-clicked thumbnail ends here.
     CThumbComponentWnd::SetMainWindow(this);
@@ -294,12 +300,7 @@ QSize CMainFrame::sizeHint() const
 
 void CMainFrame::ShowFlowBar(bool show)
 {
-    if (show) {
-        m_wndFlowBar->show();
-        resizeDocks({m_wndFlowBar}, {CFlowBar::kPaneWidth}, Qt::Horizontal);
-    } else {
-        m_wndFlowBar->hide();
-    }
+    m_wndFlowBar->setVisible(show);
 }
 
 bool CMainFrame::event(QEvent* event)

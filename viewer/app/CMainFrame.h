@@ -62,7 +62,7 @@ public:
     void OnPrevView();
     void SetupViewsAfterOpen();
     void InitBasicCommands();
-    // Shows or hides the thumbnail pane (with its width when shown).
+    // Shows or hides the thumbnail pane, which keeps the width the user gave it.
     void ShowFlowBar(bool show);
 
     // --- The thumbnail pane and its run (CMainFrameThumbnails.cpp) ---

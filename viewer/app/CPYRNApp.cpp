@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QSettings>
 #include <QTimer>
 #include <filesystem>
@@ -68,6 +69,13 @@ void CleanupTempFolders(const QString& keep)
     const std::string kept = keep.toStdString();
     for (const std::string& folder : folders) {
         if (!kept.empty() && folder == kept) {
+            continue;
+        }
+        // A link goes itself; what it leads to is never touched (the tree removal leaves
+        // a path through a link alone).
+        std::error_code error;
+        if (std::filesystem::is_symlink(folder, error)) {
+            std::filesystem::remove(folder, error);
             continue;
         }
         bool failed = false; // a folder that stays is left for a later run
@@ -172,12 +180,14 @@ bool CPYRNApp::CreateFrameAndViews(const QStringList& arguments)
     m_pMainFrame->AddView(jobResult);
     m_pDocument->SetView(ViewSlot::JobResult, jobResult);
 
-    // The command line: an archive to open, before the other two views exist.
+    // The command line: an archive to open, before the other two views exist. Named as the
+    // user typed it, it is made absolute first: the page-image stream is looked for in the
+    // archive's own folder.
     if (arguments.isEmpty()) {
         if (!m_pDocument->OnNewDocument()) {
             return false;
         }
-    } else if (!m_pDocument->OnOpenDocument(arguments.front())) {
+    } else if (!m_pDocument->OnOpenDocument(QDir::current().absoluteFilePath(arguments.front()))) {
         return false;
     }
     jobResult->OnInitialUpdate();

@@ -22,7 +22,8 @@ class QWidget;
 bool GetTempFolderRoot(std::string& root);
 
 // Removes every "TempByPYRN_*" folder under the temporary folders' root except `keep` (a full
-// path compared exactly; empty keeps none). Folders that cannot be removed stay, silently.
+// path compared exactly; empty keeps none). Folders that cannot be removed stay, silently. A
+// link to a folder is removed itself, never what it leads to.
 void CleanupTempFolders(const QString& keep);
 
 // True when the archiver library's version result names the supported version (922 in its

@@ -11,6 +11,7 @@
 #include "viewer/document/OpenLogContext.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <future>
@@ -366,13 +367,16 @@ bool FindFileByPattern(const QString& archivePath, const QString& mask, QString&
 
 void MakeAdrPath(const QString& archivePath, QString& path, const QString& csvBaseName)
 {
-    path = FileFolder(archivePath) + QLatin1Char('/') + csvBaseName + QStringLiteral(".adr");
+    const QString folder = FileFolder(archivePath);
+    path = folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) +
+           csvBaseName + QStringLiteral(".adr");
 }
 
 QString FileFolder(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash);
+    // An archive directly under the root lies in "/", not in a folder without a name.
+    return slash < 0 ? QString() : path.left(std::max<qsizetype>(slash, 1));
 }
 
 QString FileBaseName(const QString& path)

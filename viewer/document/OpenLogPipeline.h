@@ -43,8 +43,8 @@ bool FindFileByPattern(const QString& archivePath, const QString& mask, QString&
 // The page index file's path beside `archivePath`, named after the log.
 void MakeAdrPath(const QString& archivePath, QString& path, const QString& csvBaseName);
 
-// The parts of a file name: the folder (without its last '/'), the name without its last
-// extension, and that extension with its dot (".csv"; empty when the name has no dot).
+// The parts of a file name: the folder (without its last '/', "/" for the root), the name without
+// its last extension, and that extension with its dot (".csv"; empty when the name has no dot).
 QString FileFolder(const QString& path);
 QString FileBaseName(const QString& path);
 QString FileExtension(const QString& path);
