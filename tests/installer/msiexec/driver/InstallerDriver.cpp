@@ -49,16 +49,26 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* window = qobject_cast<QWidget*>(watched);
-        if (event->type() != QEvent::Show || window == nullptr || !window->isWindow()) {
+        if (window == nullptr || !window->isWindow()) {
             return false;
         }
-        Screenshot(window);
-        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        // A message box fits its size to its text in its own show handler, which runs after
+        // this filter has seen the show: its picture waits until the box is shown whole.
+        if (event->type() == QEvent::ShowToParent && box != nullptr) {
+            Screenshot(window);
+            return false;
+        }
+        if (event->type() != QEvent::Show) {
+            return false;
+        }
+        if (box != nullptr) {
             if (QAbstractButton* button = box->button(QMessageBox::Ok)) {
                 Print(QStringLiteral("button %1").arg(button->text()));
             }
             return false;
         }
+        Screenshot(window);
         if (window->objectName() == QLatin1String("MaintenanceDialog")) {
             Print(QStringLiteral("maintenance %1\t%2\t%3")
                       .arg(window->windowTitle(), ButtonText(window, "repairButton"),
