@@ -2,12 +2,10 @@
 
 #include "installer/GObjectPtr.h"
 #include "msipackage/TransformReader.h"
+#include "platform/FileSystem.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <libmsi.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace installer {
@@ -16,32 +14,6 @@ namespace {
 constexpr std::size_t kMaxTransformBytes = 64 * 1024 * 1024;
 
 } // namespace
-
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    struct stat info = {};
-    std::optional<std::string> bytes;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
-        static_cast<std::size_t>(info.st_size) <= limit) {
-        std::string text(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        bool ok = true;
-        while (ok && done < text.size()) {
-            const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
-            ok = got > 0 || (got < 0 && errno == EINTR);
-            done += got > 0 ? static_cast<std::size_t>(got) : 0;
-        }
-        if (ok) {
-            bytes = std::move(text);
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
 
 Outcome<InstallerPackage> InstallerPackage::Open(const std::string& path)
 {
@@ -73,7 +45,7 @@ Outcome<InstallerPackage> InstallerPackage::Open(const std::string& path)
 
 Outcome<msitransform::Done> InstallerPackage::ApplyTransform(const std::string& path)
 {
-    const std::optional<std::string> bytes = ReadSmallFile(path, kMaxTransformBytes);
+    const std::optional<std::string> bytes = platform::ReadSmallFile(path, kMaxTransformBytes);
     if (!bytes) {
         return Failure{"cannot read the transform " + path};
     }

@@ -45,7 +45,4 @@ private:
     int m_wordCount = 0;
 };
 
-// The whole file at `path` when it is a regular file of at most `limit` bytes.
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit);
-
 } // namespace installer

@@ -1,6 +1,6 @@
 #include "installer/Journal.h"
 
-#include "installer/InstallerPackage.h"
+#include "platform/FileSystem.h"
 #include "platform/RegistryStore.h"
 
 #include <unistd.h>
@@ -29,8 +29,8 @@ void Journal::Begin()
     m_hives.clear();
     for (const platform::RegistryHive hive :
          {platform::RegistryHive::LocalMachine, platform::RegistryHive::CurrentUser}) {
-        m_hives.push_back(
-            {hive, ReadSmallFile(platform::RegistryStore::HivePath(hive), kMaxHiveBytes)});
+        m_hives.push_back({hive, platform::ReadSmallFile(platform::RegistryStore::HivePath(hive),
+                                                         kMaxHiveBytes)});
     }
     m_active = true;
 }

@@ -1,7 +1,7 @@
 #include "installer/ProductStore.h"
 
-#include "installer/InstallerPackage.h"
 #include "installer/TextHelpers.h"
+#include "platform/FileSystem.h"
 #include "platform/InstallerFolders.h"
 #include "platform/TextFields.h"
 
@@ -171,7 +171,7 @@ std::optional<ProductRecord> ProductStore::Find(const std::string& productCode) 
         return std::nullopt;
     }
     const std::optional<std::string> text =
-        ReadSmallFile(FolderOf(productCode).Path() + kRecordName, kMaxRecordBytes);
+        platform::ReadSmallFile(FolderOf(productCode).Path() + kRecordName, kMaxRecordBytes);
     std::optional<ProductRecord> record = text ? ProductRecord::Parse(*text) : std::nullopt;
     if (!record || record->productCode != productCode) {
         return std::nullopt;
@@ -187,7 +187,7 @@ bool ProductStore::Save(const ProductRecord& record, const std::string& packageP
         return false;
     }
     auto copy = [&](const std::string& from, const std::string& name) {
-        const std::optional<std::string> bytes = ReadSmallFile(from, kMaxPackageBytes);
+        const std::optional<std::string> bytes = platform::ReadSmallFile(from, kMaxPackageBytes);
         return bytes &&
                WriteTargetFile(folder, name, *bytes, 0600, journal) == WriteOutcome::Written;
     };

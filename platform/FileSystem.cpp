@@ -1,7 +1,9 @@
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -93,6 +95,34 @@ bool ReplaceFile(const std::string& path, std::string_view bytes)
     return ReplaceFile(path, [bytes](std::FILE* file) {
         return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     });
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+                                         bool followLinks)
+{
+    const int fd =
+        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat info = {};
+    std::optional<std::string> bytes;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+        static_cast<std::size_t>(info.st_size) <= limit) {
+        std::string text(static_cast<std::size_t>(info.st_size), '\0');
+        std::size_t done = 0;
+        bool ok = true;
+        while (ok && done < text.size()) {
+            const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
+            ok = got > 0 || (got < 0 && errno == EINTR);
+            done += got > 0 ? static_cast<std::size_t>(got) : 0;
+        }
+        if (ok) {
+            bytes = std::move(text);
+        }
+    }
+    ::close(fd);
+    return bytes;
 }
 
 bool RemoveEmptyFolder(const std::string& path)

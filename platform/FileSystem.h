@@ -1,8 +1,10 @@
 // Single paths: what they name, their read-only bit, and where the running program lies.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,12 @@ bool IsReadOnly(const std::string& path);
 bool SetReadOnly(const std::string& path, bool readOnly);
 
 bool RemoveEmptyFolder(const std::string& path);
+
+// The whole of `path` when it is a regular file of at most `limit` bytes, read to its end.
+// Opened without blocking, so a pipe or device planted under the name cannot hang the reader;
+// with `followLinks` false a link is refused.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+                                         bool followLinks = true);
 
 // Writes `path` through `write` into a temporary file beside it (a short name of its own, so
 // that any name the folder allows can be replaced), which takes the path's place only when

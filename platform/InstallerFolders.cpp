@@ -1,45 +1,16 @@
 #include "platform/InstallerFolders.h"
 
+#include "platform/FileSystem.h"
 #include "platform/SetupFolders.h"
 #include "platform/UserAccount.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 namespace {
 
 constexpr std::size_t kMaxUserDirsBytes = 64 * 1024;
-
-// A small file of the user's: never a pipe or a device that could block or never end.
-std::string ReadUserFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    struct stat info = {};
-    std::string text;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
-        static_cast<std::size_t>(info.st_size) <= kMaxUserDirsBytes) {
-        text.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
-            if (got <= 0 && !(got < 0 && errno == EINTR)) {
-                break;
-            }
-            done += got > 0 ? static_cast<std::size_t>(got) : 0;
-        }
-        text.resize(done);
-    }
-    ::close(fd);
-    return text;
-}
 
 // XDG_DESKTOP_DIR of a user-dirs.dirs text as a path below `home` ("" for the home itself);
 // nothing when the last setting does not lie in the home. A desktop elsewhere is not followed:
@@ -110,7 +81,10 @@ std::optional<UserDesktop> DesktopFolder()
     }
     UserDesktop desktop{RootPrefix() + user->home, {}, user->uid, user->gid};
     const std::string below =
-        DesktopBelowHome(ReadUserFile(desktop.home + "/.config/user-dirs.dirs"), user->home)
+        DesktopBelowHome(
+            ReadSmallFile(desktop.home + "/.config/user-dirs.dirs", kMaxUserDirsBytes, false)
+                .value_or(std::string()),
+            user->home)
             .value_or("/Desktop");
     std::size_t start = 0;
     while (start < below.size()) {

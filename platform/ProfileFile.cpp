@@ -17,7 +17,7 @@ namespace platform {
 namespace {
 
 // A settings file is a few lines; anything far larger is not one.
-constexpr off_t kMaxProfileSize = off_t{4} << 20;
+constexpr std::size_t kMaxProfileSize = std::size_t{4} << 20;
 
 std::string_view Trim(std::string_view text)
 {
@@ -68,35 +68,6 @@ bool KeyAndValue(std::string_view line, std::string_view& key, std::string_view&
     return true;
 }
 
-// The whole file, or false when it is not a readable regular file of a sane size. Opened
-// without blocking, so a pipe or device planted under the name cannot hang the reader.
-bool ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info = {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxProfileSize;
-    if (ok) {
-        bytes.assign(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.resize(done);
-    }
-    ::close(fd);
-    return ok;
-}
-
 std::vector<std::string_view> SplitLines(std::string_view bytes)
 {
     if (bytes.starts_with(kUtf8ByteOrderMark)) {
@@ -138,13 +109,13 @@ int ParseProfileInt(std::string_view text)
 bool ReadProfileString(const std::string& path, std::string_view section, std::string_view key,
                        std::string& value)
 {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
+    const std::optional<std::string> bytes = ReadSmallFile(path, kMaxProfileSize);
+    if (!bytes) {
         return false;
     }
     bool inSection = false;
     bool sectionSeen = false;
-    for (const std::string_view line : SplitLines(bytes)) {
+    for (const std::string_view line : SplitLines(*bytes)) {
         std::string_view name;
         if (SectionName(line, name)) {
             // Only the first section of the name counts.
@@ -182,11 +153,11 @@ int ReadProfileInt(const std::string& path, std::string_view section, std::strin
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value)
 {
-    std::string old;
-    if (!ReadWholeFile(path, old) && ::access(path.c_str(), F_OK) == 0) {
+    const std::optional<std::string> old = ReadSmallFile(path, kMaxProfileSize);
+    if (!old && ::access(path.c_str(), F_OK) == 0) {
         return false; // something is there that we must not replace
     }
-    const std::vector<std::string_view> lines = SplitLines(old);
+    const std::vector<std::string_view> lines = SplitLines(old ? *old : std::string_view());
     const std::string entry = std::string(key) + "=" + std::string(value);
 
     // Where the entry goes: over the key's line, or after the section's last entry.
