@@ -35,7 +35,8 @@ public:
     // rows are held afterwards; on failure no records either.
     int Load(const std::string& path);
 
-    // Opens the log (deny-write) and reads every line, split, into m_pRows. 0 or -1; an empty
+    // Opens the log (deny-write) and reads every line into m_pRows, each held to the comma
+    // count that SplitLine requires (the rows are cut when they are built). 0 or -1; an empty
     // file gives 0 and no rows. What cannot be a log, a file with a NUL byte or whose first
     // line is no title row, is refused at the block that shows it, before the rest is read.
     int ReadLines(const std::string& path);
@@ -84,7 +85,7 @@ public:
     std::unique_ptr<JobSummary> m_pSummary;
     std::unique_ptr<MailList> m_pMails;     // in the order they were appended
     std::unique_ptr<DetailList> m_pDetails; // in the order their numbers first started
-    int m_nCommaCount = -1;                 // -1 until the first line is split, then 12 or 13
+    int m_nCommaCount = -1;                 // -1 until the first line is read, then 12 or 13
 
 private:
     // A line's comma count against the file's, which the first line fixes (12 or 13). 0 or -1.

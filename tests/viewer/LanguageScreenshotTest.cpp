@@ -121,9 +121,9 @@ protected:
         }
     }
 
-    // Each column header's text with the style's margins fits its column, also with the sort
-    // arrow; the columns keep the widths they are given, so a translation has to be short
-    // enough.
+    // Each column header's text with the style's margins fits its column, measured as a sorted
+    // column is (the arrow stands above the text and must take no width); the columns keep the
+    // widths they are given, so a translation has to be short enough.
     static void ExpectHeadersFit(QWidget& view)
     {
         auto* list = view.findChild<QTableView*>(QStringLiteral("control315"));

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <memory>
 
@@ -15,10 +16,7 @@ std::unique_ptr<QTranslator>& Installed()
     return translator;
 }
 
-} // namespace
-
-namespace QtStandardTexts {
-
+// The locale that the set with the language code `language` ("DE", ..., "JP") is written for.
 QLocale LocaleOf(const QString& language)
 {
     struct Entry
@@ -41,6 +39,10 @@ QLocale LocaleOf(const QString& language)
     }
     return QLocale(QLocale::Japanese, QLocale::Japan); // the built-in set's
 }
+
+} // namespace
+
+namespace QtStandardTexts {
 
 void Install()
 {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLocale>
 #include <QString>
 
 // Qt's own texts, those of the standard file dialogs above all (their buttons, labels and
@@ -13,8 +12,5 @@ void Install();
 
 // Removes them again: Qt's English texts.
 void Remove();
-
-// The locale that the set with the language code `language` ("DE", ..., "JP") is written for.
-QLocale LocaleOf(const QString& language);
 
 } // namespace QtStandardTexts

@@ -4,7 +4,6 @@
 #include "formats/joblog/JobLogFile.h"
 #include "formats/pagestream/CDornComFile.h"
 #include "formats/pagestream/DornPageImageInfo.h"
-#include "platform/MappedFile.h"
 #include "viewer/app/CMainFrame.h"
 #include "viewer/app/CPYRNApp.h"
 #include "viewer/common/LoadBitmapResource.h"

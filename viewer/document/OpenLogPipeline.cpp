@@ -80,15 +80,31 @@ void OpenPageImages(OpenLogContext& context)
     ProgressDialog::PostProgress(context.pProgressDialog, progress);
 }
 
+// A member that the check of the log files takes for a log: ".csv" in any case, with a name
+// before it (a log named only ".csv" would read as "no log loaded").
+bool IsLogEntry(const QString& entry)
+{
+    return FileExtension(entry).toLower() == QStringLiteral(".csv") &&
+           !FileBaseName(entry).isEmpty();
+}
+
+// The log at `path`, or null when the path is empty or the load fails.
+std::unique_ptr<JobLogFile> LoadJobLog(const std::string& path)
+{
+    auto log = std::make_unique<JobLogFile>();
+    if (path.empty() || log->Load(path) != 0) {
+        DeleteJobLog(log);
+    }
+    return log;
+}
+
 // The one member that the check of the log files would take for the log, or empty.
 std::string OnlyLogAmong(const std::vector<std::string>& files)
 {
     std::string only;
     int logs = 0;
     for (const std::string& file : files) {
-        const QString entry = FromUtf8(file);
-        if (FileExtension(entry).toLower() == QStringLiteral(".csv") &&
-            !FileBaseName(entry).isEmpty()) {
+        if (IsLogEntry(FromUtf8(file))) {
             ++logs;
             only = file;
         }
@@ -108,13 +124,7 @@ public:
             return;
         }
         try {
-            m_result = std::async(std::launch::async, [path = m_path] {
-                auto log = std::make_unique<JobLogFile>();
-                if (log->Load(path) != 0) {
-                    DeleteJobLog(log);
-                }
-                return log;
-            });
+            m_result = std::async(std::launch::async, [path = m_path] { return LoadJobLog(path); });
         } catch (const std::system_error&) {
             m_path.clear(); // then the log is loaded after the check
         }
@@ -182,10 +192,7 @@ void RunOpenSteps(OpenLogContext& context, QString& failureCode)
     failureCode = QStringLiteral("03009");
     std::unique_ptr<JobLogFile> log;
     if (!early.Take(Utf8(context.strCsvPath), log)) {
-        log = std::make_unique<JobLogFile>();
-        if (context.strCsvPath.isEmpty() || log->Load(Utf8(context.strCsvPath)) != 0) {
-            DeleteJobLog(log);
-        }
+        log = LoadJobLog(Utf8(context.strCsvPath));
     }
     if (!log) {
         context.bOk = false;
@@ -320,14 +327,11 @@ void CheckLogFiles(QString& code, const std::vector<std::string>& files, const Q
     QString digestPath;
     for (std::size_t i = 0; i < files.size() && i < 3; ++i) {
         const QString entry = FromUtf8(files[i]);
-        const QString extension = FileExtension(entry).toLower();
-        const QString baseName = FileBaseName(entry);
-        // A log named only ".csv" would read as "no log loaded": it is no log.
-        if (extension == QStringLiteral(".csv") && !baseName.isEmpty()) {
+        if (IsLogEntry(entry)) {
             ++logs;
             csvPath = entry;
-            csvBaseName = baseName;
-        } else if (extension == QStringLiteral(".mll")) {
+            csvBaseName = FileBaseName(entry);
+        } else if (FileExtension(entry).toLower() == QStringLiteral(".mll")) {
             ++digests;
             digestPath = entry;
         }

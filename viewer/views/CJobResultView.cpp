@@ -50,9 +50,8 @@ bool EndsWithWordEllipsis(unsigned id)
 // smaller size of the form's font instead, as small as it needs down to a floor.
 void FitValueFont(QLabel& label)
 {
-    const QFont formFont = label.parentWidget()->font();
     const int width = label.contentsRect().width();
-    QFont font = formFont;
+    QFont font = label.parentWidget()->font();
     while (QFontMetrics(font).horizontalAdvance(label.text()) > width &&
            font.pointSizeF() - 0.5 >= kSmallestValuePoints) {
         font.setPointSizeF(font.pointSizeF() - 0.5);
