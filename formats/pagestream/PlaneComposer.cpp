@@ -145,6 +145,20 @@ constexpr std::array<std::array<std::array<std::int8_t, 16>, 3>, 3> MakeInterlea
 }
 constexpr auto kInterleave = MakeInterleave();
 
+// kGreySpread[part] gives output byte 16 x part + j grey byte (16 x part + j) / 3: one grey
+// channel spread over all three.
+constexpr std::array<std::array<std::int8_t, 16>, 3> MakeGreySpread()
+{
+    std::array<std::array<std::int8_t, 16>, 3> masks{};
+    for (int part = 0; part < 3; ++part) {
+        for (int j = 0; j < 16; ++j) {
+            masks[part][j] = static_cast<std::int8_t>((16 * part + j) / 3);
+        }
+    }
+    return masks;
+}
+constexpr auto kGreySpread = MakeGreySpread();
+
 bool HasSsse3()
 {
     static const bool has = __builtin_cpu_supports("ssse3");
@@ -178,15 +192,12 @@ __attribute__((target("ssse3"))) inline Interleave LoadInterleave()
 {
     Interleave loaded{};
     for (int part = 0; part < 3; ++part) {
-        std::array<std::int8_t, 16> grey{};
         for (int c = 0; c < 3; ++c) {
             loaded.mask[part][c] =
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInterleave[part][c].data()));
         }
-        for (int j = 0; j < 16; ++j) {
-            grey[j] = static_cast<std::int8_t>((16 * part + j) / 3);
-        }
-        loaded.grey[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(grey.data()));
+        loaded.grey[part] =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(kGreySpread[part].data()));
     }
     return loaded;
 }
